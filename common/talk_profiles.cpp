@@ -1,0 +1,100 @@
+// The four edition profiles with their label tables, and the town table.
+#include "talk_listing.h"
+
+// clang-format off
+const char* const town_labels[talk_town_count] = {
+    "Castle of Lord Varnel",  // 0
+    "The Lycaeum",            // 1
+    "Empath Abbey",           // 2
+    "Serpent's Hold",         // 3
+    "Moonglow",               // 4
+    "Britain",                // 5
+    "Jhelom",                 // 6
+    "Yew",                    // 7
+    "Minoc",                  // 8
+    "Trinsic",                // 9
+    "Skara Brae",             // 10
+    "Magincia",               // 11
+    "Paws",                   // 12
+    "Buccaneer's Den",        // 13
+    "Vesper",                 // 14
+    "Cove",                   // 15
+};
+
+const char* const field_labels_english[talk_slot_count] = {
+    "\tname:\t",            // 0 name
+    "\tpronoun:\t",         // 1 pronoun
+    "\tlook:\t",            // 2 look
+    "\tjob:\t",             // 3 job
+    "\thealth:\t",          // 4 health
+    "\tword1:\t",           // 5 keyword 1
+    "\t\t",                 // 6 reply to keyword 1
+    "\tword2:\t",           // 7 keyword 2
+    "\t\t",                 // 8 reply to keyword 2
+    "\tquestion:\n\t\t",    // 9 question
+    "\tyes:\t",             // 10 yes text
+    "\tno:\t",              // 11 no text
+};
+
+// Shift-JIS bytes of the Japanese labels.
+const char* const field_labels_japanese[talk_slot_count] = {
+    "\t\x96\xBC\x91\x4F:\t",          // 0 name
+    "\t\x91\xE3\x96\xBC\x8E\x8C:\t",  // 1 pronoun
+    "\t\x8C\xA9\x82\xE9:\t",          // 2 look
+    "\t\x8E\x64\x8E\x96:\t",          // 3 job
+    "\t\x82\xA9\x82\xE7\x82\xBE:\t",  // 4 health
+    "\t\x89\xEF\x98\x62" "1:\t",      // 5 keyword 1
+    "\t\t",                           // 6 reply to keyword 1
+    "\t\x89\xEF\x98\x62" "2:\t",      // 7 keyword 2
+    "\t\t",                           // 8 reply to keyword 2
+    "\t\x8E\xBF\x96\xE2:\t",          // 9 question
+    "\t\x82\xCD\x82\xA2:\t",          // 10 yes text
+    "\t\x82\xA2\x82\xA2\x82\xA6:\t",  // 11 no text
+};
+
+// The Apple II keyword fields of slots 5 and 7.
+const unsigned apple2_keyword_offsets[2] = {240, 246};
+
+// Fields in order: record_size, header_offset, header_count, text_offset,
+// text_end, stored_fields; field_order; keyword_offsets; labels;
+// char_rule, char_table; line_break; error_form.
+const talk_profile talk_profile_dos = {
+    288, 0,   3, 3, 288, 12,
+    {0, 1, 2, 3, 4, 6, 8, 9, 10, 11, 5, 7},
+    nullptr,
+    field_labels_english,
+    char_rule_ascii,  nullptr,
+    0x0A,
+    error_form_town,
+};
+
+const talk_profile talk_profile_apple2 = {
+    256, 252, 4, 1, 240, 10,
+    {0, 1, 2, 3, 4, 6, 8, 9, 10, 11, 0, 0},
+    apple2_keyword_offsets,
+    field_labels_english,
+    char_rule_apple2, nullptr,
+    0x8D,
+    error_form_town,
+};
+
+const talk_profile talk_profile_pc8801 = {
+    256, 0,   4, 4, 256, 12,
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+    nullptr,
+    field_labels_japanese,
+    char_rule_table,  talk_char_table_pc8801,
+    0x0A,
+    error_form_location,
+};
+
+const talk_profile talk_profile_x68000 = {
+    512, 0,   4, 4, 512, 12,
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+    nullptr,
+    field_labels_japanese,
+    char_rule_sjis,   talk_char_table_x68000,
+    0x0A,
+    error_form_town,
+};
+// clang-format on

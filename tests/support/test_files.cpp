@@ -1,0 +1,88 @@
+#include "test_files.h"
+
+#include <atomic>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <random>
+#include <stdexcept>
+
+namespace fs = std::filesystem;
+
+temp_dir::temp_dir()
+{
+    static std::atomic<unsigned> counter{0};
+    std::random_device seed;
+    fs::path base = fs::temp_directory_path();
+    for (int attempt = 0; attempt < 100; attempt++) {
+        fs::path candidate =
+            base / ("talk-test-" + std::to_string(seed()) + "-" + std::to_string(counter++));
+        if (fs::create_directory(candidate)) {
+            path_ = candidate.string();
+            return;
+        }
+    }
+    throw std::runtime_error("cannot make a temporary folder");
+}
+
+temp_dir::~temp_dir()
+{
+    std::error_code ignored;
+    fs::remove_all(path_, ignored);
+}
+
+std::string temp_dir::file(const std::string& name) const
+{
+    return (fs::path(path_) / name).string();
+}
+
+void write_file(const std::string& path, const byte_vector& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+    if (!out)
+        throw std::runtime_error("cannot write " + path);
+}
+
+void write_file(const std::string& path, const std::string& text)
+{
+    write_file(path, byte_vector(text.begin(), text.end()));
+}
+
+byte_vector read_file(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in)
+        throw std::runtime_error("cannot read " + path);
+    return byte_vector(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
+}
+
+std::string read_text_file(const std::string& path)
+{
+    byte_vector bytes = read_file(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::string text_output(const std::string& text)
+{
+#ifdef _WIN32
+    std::string out;
+    for (char c : text) {
+        if (c == '\n')
+            out += '\r';
+        out += c;
+    }
+    return out;
+#else
+    return text;
+#endif
+}
+
+std::string shared_fixtures_dir()
+{
+    fs::path dir = fs::path(TALK_SOURCE_DIR) / ".." / "shared" / "fixtures";
+    std::error_code ignored;
+    return fs::is_directory(dir, ignored) ? dir.string() : std::string();
+}

@@ -1,0 +1,36 @@
+// Files and folders for tests: a private temporary folder, whole-file
+// reads and writes, and the line ends of the platform's text output.
+#pragma once
+
+#include <string>
+#include <vector>
+
+using byte_vector = std::vector<unsigned char>;
+
+// A new empty folder, removed with everything in it when the object goes.
+class temp_dir {
+public:
+    temp_dir();
+    ~temp_dir();
+    temp_dir(const temp_dir&) = delete;
+    temp_dir& operator=(const temp_dir&) = delete;
+
+    const std::string& path() const { return path_; }
+    // path() joined with a relative name.
+    std::string file(const std::string& name) const;
+
+private:
+    std::string path_;
+};
+
+void write_file(const std::string& path, const byte_vector& bytes);
+void write_file(const std::string& path, const std::string& text);
+byte_vector read_file(const std::string& path);
+std::string read_text_file(const std::string& path);
+
+// The bytes a program's text-mode standard output holds for text: "\n"
+// becomes CR LF on Windows.
+std::string text_output(const std::string& text);
+
+// The folder of the files that other tools made, or "" when it is absent.
+std::string shared_fixtures_dir();

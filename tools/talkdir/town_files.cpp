@@ -1,0 +1,35 @@
+#include "town_files.h"
+
+#include <cstdio>
+
+#include "change_directory.h"
+
+// Index = town number of the town table.
+const char* const talk_file_names[16] = {
+    "LCB.TLK",    "LYCAEUM.TLK", "EMPATH.TLK", "SERPENT.TLK", "MOONGLOW.TLK", "BRITAIN.TLK",
+    "JHELOM.TLK", "YEW.TLK",     "MINOC.TLK",  "TRINSIC.TLK", "SKARA.TLK",    "MAGINCIA.TLK",
+    "PAWS.TLK",   "DEN.TLK",     "VESPER.TLK", "COVE.TLK",
+};
+
+int read_talk_files(const char* directory, unsigned char* buffer)
+{
+    if (directory != nullptr && change_directory(directory) < 0) {
+        printf("error: chdir '%s'\n", directory);
+        return -1;
+    }
+    for (int town = 0; town < 16; town++) {
+        const char* name = talk_file_names[town];
+        FILE* file = fopen(name, "rb");
+        if (file == nullptr) {
+            printf("error: open '%s'\n", name);
+            return -1;
+        }
+        size_t items = fread(buffer + town * town_file_bytes, town_file_bytes, 1, file);
+        fclose(file);
+        if (items != 1) {
+            printf("error: read '%s'\n", name);
+            return -1;
+        }
+    }
+    return 0;
+}
