@@ -1,0 +1,46 @@
+#include "fat12_image.h"
+
+// A closed record has no geometry; the conversions then give -1 (or 0, 0, 0)
+// rather than dividing by zero.
+
+int cluster_to_sector(const fat12_image* image, int cluster)
+{
+    if (cluster < fat12_first_cluster || cluster > image->cluster_count + 1)
+        return -1;
+    return image->data_start + (cluster - fat12_first_cluster) * image->sectors_per_cluster;
+}
+
+int sector_to_cluster(const fat12_image* image, int sector, int* index)
+{
+    if (image->sectors_per_cluster <= 0)
+        return -1;
+    int d = sector - image->data_start;
+    if (index != nullptr)
+        *index = d % image->sectors_per_cluster;
+    return d / image->sectors_per_cluster + fat12_first_cluster;
+}
+
+void cluster_to_chs(const fat12_image* image, int cluster, int* cylinder, int* head, int* sector)
+{
+    int s = cluster_to_sector(image, cluster);
+    int track_sectors = image->sectors_per_track * image->heads;
+    if (track_sectors <= 0) {
+        *cylinder = *head = *sector = 0;
+        return;
+    }
+    *cylinder = s / track_sectors;
+    int r = s - *cylinder * track_sectors;
+    *head = r / image->sectors_per_track;
+    *sector = r - *head * image->sectors_per_track + 1;
+}
+
+int chs_to_cluster(const fat12_image* image, int cylinder, int head, int sector, int* index)
+{
+    int s = (cylinder * image->heads + head) * image->sectors_per_track + sector - 1;
+    return sector_to_cluster(image, s, index);
+}
+
+int get_sector_offset(const fat12_image* image, int sector)
+{
+    return image->offset + sector * image->bytes_per_sector;
+}

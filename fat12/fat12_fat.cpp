@@ -1,0 +1,71 @@
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+#include "fat12_image.h"
+
+namespace {
+
+// The layout fields must describe sectors that all lie inside buffer, so
+// that no later access needs to check the buffer's end again.
+bool fat12_layout_fits(const fat12_image* image)
+{
+    if (image->offset < 0 || image->bytes_per_sector <= 0 || image->sectors_per_cluster <= 0 ||
+        image->fat_start < 0 || image->fat_sectors <= 0 || image->data_start < 0 ||
+        image->data_start > image->total_sectors ||
+        image->fat_start + image->fat_sectors > image->total_sectors)
+        return false;
+    long long end = image->offset + static_cast<long long>(image->total_sectors) *
+                                        static_cast<long long>(image->bytes_per_sector);
+    return end <= image->file_size;
+}
+
+}  // namespace
+
+int load_fat(fat12_image* image)
+{
+    if (image == nullptr || image->buffer == nullptr || !fat12_layout_fits(image))
+        return -1;
+    image->cluster_count = (image->total_sectors - image->data_start) / image->sectors_per_cluster;
+
+    // Entries 0 and 1 come first, so the data clusters 2 to cluster_count + 1
+    // need cluster_count + 2 entries.
+    int entry_count = image->cluster_count + fat12_first_cluster;
+    int fat_bytes = image->bytes_per_sector * image->fat_sectors;
+    if (fat_bytes * 2 / 3 < entry_count) {
+        puts("can't calculate FAT size");
+        return -1;
+    }
+    unsigned char* scratch = static_cast<unsigned char*>(malloc(static_cast<size_t>(fat_bytes)));
+    if (scratch == nullptr)
+        return -1;
+    size_t sector_bytes = static_cast<size_t>(image->bytes_per_sector);
+    for (int i = 0; i < image->fat_sectors; i++) {
+        int from = get_sector_offset(image, image->fat_start + i);
+        memcpy(scratch + static_cast<size_t>(i) * sector_bytes, image->buffer + from, sector_bytes);
+    }
+    image->fat = static_cast<int*>(malloc(static_cast<size_t>(entry_count) * sizeof(int)));
+    if (image->fat == nullptr) {
+        puts("memory exhausted!");
+        free(scratch);
+        return -1;
+    }
+    // Three bytes hold two entries: the even one in the low 12 bits. The
+    // third byte is taken only when the odd entry is wanted, so a FAT whose
+    // size is not a multiple of three is never read past its end.
+    const unsigned char* bytes = scratch;
+    for (int i = 0; i < entry_count; i += 2, bytes += 3) {
+        image->fat[i] = bytes[0] | (bytes[1] & 0x0F) << 8;
+        if (i + 1 < entry_count)
+            image->fat[i + 1] = bytes[1] >> 4 | bytes[2] << 4;
+    }
+    free(scratch);
+    return 0;
+}
+
+int get_fat_entry(const fat12_image* image, int cluster)
+{
+    if (image->fat == nullptr || cluster < 0 || cluster > image->cluster_count + 1)
+        return -1;
+    return image->fat[cluster];
+}
