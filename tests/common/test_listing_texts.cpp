@@ -1,0 +1,309 @@
+// The texts of a record: which bytes each edition accepts, where a text may
+// end, line breaks and the Apple II keyword fields.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <set>
+
+#include "listing_harness.h"
+
+namespace {
+
+const std::string english_tail =  // slots 1 to 11 of a record whose other texts are empty
+    "\tpronoun:\t\n\tlook:\t\n\tjob:\t\n\thealth:\t\n\tword1:\t\n\t\t\n\tword2:\t\n\t\t\n"
+    "\tquestion:\n\t\t\n\tyes:\t\n\tno:\t\n\n";
+const std::string japanese_tail =
+    "\t\x91\xE3\x96\xBC\x8E\x8C:\t\n\t\x8C\xA9\x82\xE9:\t\n\t\x8E\x64\x8E\x96:\t\n"
+    "\t\x82\xA9\x82\xE7\x82\xBE:\t\n\t\x89\xEF\x98\x62"
+    "1:\t\n\t\t\n\t\x89\xEF\x98\x62"
+    "2:\t\n"
+    "\t\t\n\t\x8E\xBF\x96\xE2:\t\n\t\x82\xCD\x82\xA2:\t\n\t\x82\xA2\x82\xA2\x82\xA6:\t\n\n";
+const std::string english_name = "\tname:\t";
+const std::string japanese_name = "\t\x96\xBC\x91\x4F:\t";
+
+struct edition_under_test {
+    const char* name;
+    const talk_profile* profile;
+    talk_edition edition;
+    std::string header_line;  // of a record with header bytes 0
+    std::string name_label;
+    std::string tail;
+    std::string illegal_line;  // for town 0, person 0
+};
+
+const edition_under_test dos = {"dos",
+                                &talk_profile_dos,
+                                talk_edition::dos,
+                                "\t\t00 00 00\n",
+                                english_name,
+                                english_tail,
+                                "error: illegal data Castle of Lord Varnel[0]\n"};
+const edition_under_test apple2 = {"apple2",
+                                   &talk_profile_apple2,
+                                   talk_edition::apple2,
+                                   "\t\t00 00 00 00\n",
+                                   english_name,
+                                   english_tail,
+                                   "error: illegal data Castle of Lord Varnel[0]\n"};
+const edition_under_test pc8801 = {"pc8801",
+                                   &talk_profile_pc8801,
+                                   talk_edition::pc8801,
+                                   "\t\t00 00 00 00\n",
+                                   japanese_name,
+                                   japanese_tail,
+                                   "error: illegal data 10/00/01\n"};
+const edition_under_test x68000 = {"x68000",
+                                   &talk_profile_x68000,
+                                   talk_edition::x68000,
+                                   "\t\t00 00 00 00\n",
+                                   japanese_name,
+                                   japanese_tail,
+                                   "error: illegal data Castle of Lord Varnel[0]\n"};
+
+byte_vector record_with_name(const edition_under_test& e, const std::string& name)
+{
+    talk_slot_texts texts = {};
+    texts[0] = name;
+    return make_talk_record(e.edition, {0, 0, 0, 0}, texts);
+}
+
+// What list_one_record prints for a record whose name prints as shown and
+// whose other texts are empty.
+std::string listed_name(const edition_under_test& e, const std::string& shown)
+{
+    return heading(0, 0) + e.header_line + e.name_label + shown + "\n" + e.tail + one_record_end;
+}
+
+std::string rejected(const edition_under_test& e)
+{
+    return heading(0, 0) + e.header_line + e.illegal_line;
+}
+
+std::set<int> byte_range(int first, int last)
+{
+    std::set<int> codes;
+    for (int c = first; c <= last; c++)
+        codes.insert(c);
+    return codes;
+}
+
+std::set<int> joined(std::initializer_list<std::set<int>> parts)
+{
+    std::set<int> all;
+    for (const std::set<int>& part : parts)
+        all.insert(part.begin(), part.end());
+    return all;
+}
+
+// Every byte value as a one-byte text: accepted exactly when the rule says
+// so, and then printed as the edition prints it.
+TEST(TextBytes, DosAndAppleIiAcceptTheirPrintableSetsAndPrintThemRaw)
+{
+    struct rule_case {
+        const edition_under_test* edition;
+        talk_char_rule rule;
+        std::set<int> valid;
+        int line_break;
+    };
+    const rule_case cases[] = {
+        {&dos, char_rule_ascii, joined({{0x0A}, byte_range(0x20, 0x7E)}), 0x0A},
+        {&apple2, char_rule_apple2,
+         joined({byte_range(0x20, 0x60), byte_range(0x7B, 0x7E), {0x8D}}), 0x8D},
+    };
+    for (const rule_case& c : cases) {
+        for (int code = 1; code < 256; code++) {
+            bool valid = c.valid.count(code) > 0;
+            EXPECT_EQ(check_talk_char(c.rule, static_cast<unsigned char>(code)), valid)
+                << c.edition->name << " " << code;
+            std::string text(1, static_cast<char>(code));
+            listing_run run =
+                list_one_record(*c.edition->profile, record_with_name(*c.edition, text));
+            std::string expected = !valid                 ? rejected(*c.edition)
+                                   : code == c.line_break ? listed_name(*c.edition, "\n")
+                                                          : listed_name(*c.edition, text);
+            EXPECT_EQ(run.out, expected) << c.edition->name << " " << code;
+        }
+    }
+}
+
+TEST(TextBytes, TableEditionsRejectCodesWithoutAnEntry)
+{
+    const std::set<int> pc8801_invalid = joined({byte_range(0x01, 0x09),
+                                                 byte_range(0x0B, 0x1F),
+                                                 byte_range(0x7F, 0x85),
+                                                 {0xA0, 0xFE, 0xFF}});
+    // X68000 bytes of 0x80 and above are lead bytes; a valid trail follows.
+    const std::set<int> x68000_invalid = joined({byte_range(0x01, 0x09),
+                                                 byte_range(0x0B, 0x1F),
+                                                 {0x7F, 0x80},
+                                                 byte_range(0xA0, 0xDF),
+                                                 byte_range(0xFD, 0xFF)});
+    for (int code = 1; code < 256; code++) {
+        std::string one(1, static_cast<char>(code));
+        listing_run pc = list_one_record(*pc8801.profile, record_with_name(pc8801, one));
+        if (pc8801_invalid.count(code))
+            EXPECT_EQ(pc.out, rejected(pc8801)) << code;
+        else
+            EXPECT_EQ(pc.out.substr(pc.out.size() - strlen(one_record_end)), one_record_end)
+                << code;
+
+        std::string pair = code < 0x80 ? one : one + "\x40";
+        listing_run x = list_one_record(*x68000.profile, record_with_name(x68000, pair));
+        if (x68000_invalid.count(code))
+            EXPECT_EQ(x.out, rejected(x68000)) << code;
+        else if (code >= 0x80)
+            EXPECT_EQ(x.out, listed_name(x68000, pair)) << code;
+        else
+            EXPECT_EQ(x.out.substr(x.out.size() - strlen(one_record_end)), one_record_end) << code;
+    }
+}
+
+TEST(TextBytes, ShiftJisTrailBytesMustBeInRange)
+{
+    for (int trail = 0; trail < 256; trail++) {
+        bool valid = (trail >= 0x40 && trail <= 0x7E) || (trail >= 0x80 && trail <= 0xFC);
+        std::string pair = "\x88" + std::string(1, static_cast<char>(trail));
+        listing_run run = list_one_record(talk_profile_x68000, record_with_name(x68000, pair));
+        EXPECT_EQ(run.out, valid ? listed_name(x68000, pair) : rejected(x68000)) << trail;
+    }
+}
+
+// Records whose texts end exactly at the last allowed offset, or one short
+// of a NUL there.
+struct boundary_case {
+    const char* what;
+    const edition_under_test* edition;
+    byte_vector record;
+    bool valid;
+};
+
+// Eleven (or nine) empty texts, then a last text of the given bytes.
+byte_vector last_text_record(const edition_under_test& e, const std::string& last,
+                             unsigned char fill = 0)
+{
+    size_t count = talk_layout(e.edition).stored_slots.size();
+    std::vector<std::string> texts(count - 1, "");
+    texts.push_back(last);
+    return make_raw_talk_record(e.edition, {0, 0, 0, 0}, texts, fill);
+}
+
+std::vector<boundary_case> boundary_cases()
+{
+    // The last text starts behind the NULs of the empty ones.
+    const std::string dos_fill(287 - (3 + 11), 'A');   // its NUL at 287
+    const std::string apple_fill(239 - (1 + 9), 'A');  // its NUL at 239
+    const std::string pc_fill(255 - (4 + 11), 'A');    // its NUL at 255
+    const std::string x_fill(511 - (4 + 11), 'A');     // its NUL at 511
+    byte_vector apple_byte0 = last_text_record(apple2, "A");
+    apple_byte0[0] = 0xFF;
+    return {
+        {"dos NUL at 287", &dos, last_text_record(dos, dos_fill), true},
+        {"dos no NUL by 287", &dos, last_text_record(dos, dos_fill + "A"), false},
+        {"dos bytes behind the last NUL are never read", &dos, last_text_record(dos, "", 0x01),
+         true},
+        {"apple2 NUL at 239", &apple2, last_text_record(apple2, apple_fill, ' '), true},
+        {"apple2 text into the keyword field", &apple2,
+         last_text_record(apple2, apple_fill + "A", ' '), false},
+        {"apple2 byte 0 is never read", &apple2, apple_byte0, true},
+        {"pc8801 NUL at 255", &pc8801, last_text_record(pc8801, pc_fill), true},
+        {"pc8801 no NUL by 255", &pc8801, last_text_record(pc8801, pc_fill + "A"), false},
+        {"x68000 NUL at 511", &x68000, last_text_record(x68000, x_fill), true},
+        {"x68000 pair at 509-510, NUL at 511", &x68000,
+         last_text_record(x68000, x_fill.substr(2) + "\x82\xA0"), true},
+        {"x68000 pair at 510-511 leaves no room for the NUL", &x68000,
+         last_text_record(x68000, x_fill.substr(1) + "\x82\xA0"), false},
+        {"x68000 lead byte at 511", &x68000, last_text_record(x68000, x_fill + "\x82"), false},
+    };
+}
+
+TEST(TextBounds, TextsMustEndBelowTheEndOfTheTexts)
+{
+    for (const boundary_case& c : boundary_cases()) {
+        listing_run run = list_one_record(*c.edition->profile, c.record);
+        EXPECT_EQ(run.result, -1) << c.what;
+        if (c.valid) {
+            ASSERT_GE(run.out.size(), strlen(one_record_end)) << c.what;
+            EXPECT_EQ(run.out.substr(run.out.size() - strlen(one_record_end)), one_record_end)
+                << c.what;
+            EXPECT_EQ(run.out.find("illegal"), std::string::npos) << c.what;
+        } else {
+            EXPECT_EQ(run.out, rejected(*c.edition)) << c.what;
+        }
+    }
+}
+
+// Line breaks continue the text on a line of its own after two tabs; at the
+// very end of a text they leave an empty line.
+TEST(TextLineBreaks, ContinueAfterTwoTabsOrEndWithAnEmptyLine)
+{
+    struct break_case {
+        const edition_under_test* edition;
+        std::string text;
+        std::string shown;
+    };
+    const break_case cases[] = {
+        {&dos, "one\ntwo", "one\n\t\ttwo"},
+        {&dos, "end\n", "end\n"},
+        {&dos, "\n", "\n"},
+        {&dos, "\n\nx", "\n\t\t\n\t\tx"},
+        {&apple2, "ONE\x8DTWO", "ONE\n\t\tTWO"},
+        {&apple2, "END\x8D", "END\n"},
+        {&pc8801, "A\nB", "\x82\x60\n\t\t\x82\x61"},
+        {&pc8801, "A\n", "\x82\x60\n"},
+        {&x68000, "\x82\xA0\n\x82\xA2", "\x82\xA0\n\t\t\x82\xA2"},
+        {&x68000, "A\n", "\x82\x60\n"},
+    };
+    for (const break_case& c : cases) {
+        listing_run run =
+            list_one_record(*c.edition->profile, record_with_name(*c.edition, c.text));
+        EXPECT_EQ(run.out, listed_name(*c.edition, c.shown)) << c.edition->name << " " << c.text;
+    }
+}
+
+// X68000 texts mix game codes, printed through the table, with Shift-JIS
+// pairs, printed as they stand; a trail byte is never a line break or NUL.
+TEST(TextShiftJis, GameCodesAndPairsMix)
+{
+    const struct {
+        std::string text;
+        std::string shown;
+    } cases[] = {
+        {"A\x82\xA0", "\x82\x60\x82\xA0"},
+        {"\x88\xA4~", "\x88\xA4\x81\x60"},
+        {"\xE0\x40 \x9F\xFC", "\xE0\x40\x81\x40\x9F\xFC"},
+        {"\"'`@", "\x81\x68\x81\x66\x81\x97\x81\x97"},
+    };
+    for (const auto& c : cases) {
+        listing_run run = list_one_record(talk_profile_x68000, record_with_name(x68000, c.text));
+        EXPECT_EQ(run.out, listed_name(x68000, c.shown)) << c.text;
+    }
+}
+
+// The Apple II keywords are fixed six-byte fields, printed up to the first
+// space and never checked.
+TEST(AppleIiKeywords, PrintUpToTheFirstSpace)
+{
+    const struct {
+        std::string field;
+        std::string shown;
+    } cases[] = {
+        {"WORD  ", "WORD"}, {"ABCDEF", "ABCDEF"},
+        {" XYZ  ", ""},     {"      ", ""},
+        {"ab cd ", "ab"},   {std::string("A\0B\x7F\xFF ", 6), std::string("A\0B\x7F\xFF", 5)},
+    };
+    for (const auto& c : cases) {
+        talk_slot_texts texts = {};
+        byte_vector record = make_talk_record(talk_edition::apple2, {0, 0, 0, 0}, texts);
+        std::copy(c.field.begin(), c.field.end(), record.begin() + 240);
+        std::copy(c.field.begin(), c.field.end(), record.begin() + 246);
+        listing_run run = list_one_record(talk_profile_apple2, record);
+        std::string expected = heading(0, 0) + apple2.header_line +
+                               "\tname:\t\n\tpronoun:\t\n\tlook:\t\n\tjob:\t\n\thealth:\t\n"
+                               "\tword1:\t" +
+                               c.shown + "\n\t\t\n\tword2:\t" + c.shown +
+                               "\n\t\t\n\tquestion:\n\t\t\n\tyes:\t\n\tno:\t\n\n" + one_record_end;
+        EXPECT_EQ(run.out, expected);
+    }
+}
+
+}  // namespace
