@@ -1,0 +1,51 @@
+// Splits a buffer into the disks stored back to back in it.
+#include <cstdio>
+#include <cstdlib>
+
+#include "d88_free.h"
+#include "d88_read.h"
+
+int read_d88_image_from_buffer(d88_image* image, const uint8_t* buffer, int32_t length)
+{
+    if (image == nullptr || buffer == nullptr || length < 1) {
+        puts("read_d88_image_from_buffer: illegal parameter");
+        return -1;
+    }
+    // The record is expected empty; nothing it held is released here.
+    image->disk_count = 0;
+    image->first_disk = nullptr;
+
+    d88_disk* last = nullptr;
+    const uint8_t* cursor = buffer;
+    int32_t remainder = length;
+    for (;;) {
+        if (remainder == 0)
+            return image->disk_count;
+        if (remainder < d88_header_size && remainder != d88_short_header_size) {
+            puts("data size too short ... garbage? ... ignored");
+            return image->disk_count;
+        }
+        d88_disk* disk = static_cast<d88_disk*>(calloc(1, sizeof(d88_disk)));
+        if (disk == nullptr) {
+            puts("memory exhaust!");
+            free_d88_image(image, 0);
+            return -1;
+        }
+        if (read_d88_disk_from_buffer(disk, cursor, remainder) < 0) {
+            printf("read disk %d error\n", image->disk_count + 1);
+            free_d88_disk(disk, 1);
+            free_d88_image(image, 0);
+            return -1;
+        }
+        // The disk reader accepts only 672 <= disk_size <= remainder, so the
+        // cursor always moves on and the remainder never goes below 0.
+        cursor += disk->disk_size;
+        remainder -= disk->disk_size;
+        if (last == nullptr)
+            image->first_disk = disk;
+        else
+            last->next = disk;
+        last = disk;
+        image->disk_count++;
+    }
+}

@@ -1,0 +1,51 @@
+#include "town_tracks.h"
+
+#include "d88_image.h"
+
+namespace {
+
+const int talk_record_size_code = 1;  // 256-byte sectors
+const int talk_record_bytes = 256;
+
+}  // namespace
+
+// Town t lies on cylinder 0x10 + t / 2, head t % 2.
+// clang-format off
+const town_track town_tracks[] = {
+    // label                    cylinder  head
+    {"Castle of Lord Varnel",   0x10,     0},
+    {"The Lycaeum",             0x10,     1},
+    {"Empath Abbey",            0x11,     0},
+    {"Serpent's Hold",          0x11,     1},
+    {"Moonglow",                0x12,     0},
+    {"Britain",                 0x12,     1},
+    {"Jhelom",                  0x13,     0},
+    {"Yew",                     0x13,     1},
+    {"Minoc",                   0x14,     0},
+    {"Trinsic",                 0x14,     1},
+    {"Skara Brae",              0x15,     0},
+    {"Magincia",                0x15,     1},
+    {"Paws",                    0x16,     0},
+    {"Buccaneer's Den",         0x16,     1},
+    {"Vesper",                  0x17,     0},
+    {"Cove",                    0x17,     1},
+};
+// clang-format on
+static_assert(sizeof town_tracks / sizeof town_tracks[0] == talk_town_count, "one row per town");
+
+const unsigned char* fetch_d88_talk_record(void* context, int town, int person,
+                                           talk_location* location)
+{
+    const d88_disk* disk = static_cast<const d88_disk*>(context);
+    const town_track* row = &town_tracks[town];
+    location->cylinder = row->cylinder;
+    location->head = row->head;
+    location->sector = person + 1;
+
+    const d88_sector* sector =
+        find_d88_sector(disk, location->cylinder, location->head, location->sector);
+    if (sector == nullptr || sector->size_code != talk_record_size_code ||
+        sector->data_size < talk_record_bytes)
+        return nullptr;
+    return sector->data;
+}

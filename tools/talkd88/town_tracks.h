@@ -1,0 +1,20 @@
+// Where the PC-8801 edition keeps its talk records: town t on one track
+// of the Towne disk, person p in the 256-byte sector with record p + 1.
+#pragma once
+
+#include "talk_listing.h"
+
+struct town_track {
+    const char* label;  // the town's label, as in town_labels
+    int cylinder;
+    int head;
+};
+
+extern const town_track town_tracks[talk_town_count];
+
+// The talk_record_fetch of talkd88; context is the selected d88_disk.
+// Fills in the sector's cylinder, head and record number, and yields the
+// sector's first 256 bytes, or null when the sector is missing, its size
+// code is not 1 or it holds fewer than 256 bytes.
+const unsigned char* fetch_d88_talk_record(void* context, int town, int person,
+                                           talk_location* location);
