@@ -4,25 +4,6 @@
 
 namespace {
 
-const char* const expected_town_labels[16] = {
-    "Castle of Lord Varnel",
-    "The Lycaeum",
-    "Empath Abbey",
-    "Serpent's Hold",
-    "Moonglow",
-    "Britain",
-    "Jhelom",
-    "Yew",
-    "Minoc",
-    "Trinsic",
-    "Skara Brae",
-    "Magincia",
-    "Paws",
-    "Buccaneer's Den",
-    "Vesper",
-    "Cove",
-};
-
 struct one_record_source {
     const byte_vector* record;
 };
@@ -98,12 +79,12 @@ std::string listing_prefix(int count, const std::string& body)
 
 const char* town_label(int town)
 {
-    return expected_town_labels[town];
+    return talk_town_label(town);
 }
 
 std::string heading(int town, int person)
 {
-    return "[" + std::string(expected_town_labels[town]) + "][" + std::to_string(person) + "]\n";
+    return talk_heading(town, person);
 }
 
 std::string repeated_listing(const std::string& body)

@@ -107,6 +107,34 @@ byte_vector make_talk_buffer(talk_edition edition,
     return buffer;
 }
 
+const char* talk_town_label(int town)
+{
+    static const char* const labels[16] = {
+        "Castle of Lord Varnel",
+        "The Lycaeum",
+        "Empath Abbey",
+        "Serpent's Hold",
+        "Moonglow",
+        "Britain",
+        "Jhelom",
+        "Yew",
+        "Minoc",
+        "Trinsic",
+        "Skara Brae",
+        "Magincia",
+        "Paws",
+        "Buccaneer's Den",
+        "Vesper",
+        "Cove",
+    };
+    return labels[town];
+}
+
+std::string talk_heading(int town, int person)
+{
+    return "[" + std::string(talk_town_label(town)) + "][" + std::to_string(person) + "]\n";
+}
+
 const char* const dos_town_file_names[16] = {
     "LCB.TLK",    "LYCAEUM.TLK", "EMPATH.TLK", "SERPENT.TLK", "MOONGLOW.TLK", "BRITAIN.TLK",
     "JHELOM.TLK", "YEW.TLK",     "MINOC.TLK",  "TRINSIC.TLK", "SKARA.TLK",    "MAGINCIA.TLK",

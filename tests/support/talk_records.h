@@ -50,6 +50,11 @@ size_t last_text_nul(talk_edition edition, const talk_slot_texts& texts);
 byte_vector make_talk_buffer(talk_edition edition,
                              const std::function<byte_vector(int town, int person)>& record);
 
+// The town labels of the listing, index = town, and the heading
+// "[label][person]\n" that starts each record's block.
+const char* talk_town_label(int town);
+std::string talk_heading(int town, int person);
+
 // The DOS town file names, index = town.
 extern const char* const dos_town_file_names[16];
 
