@@ -1,0 +1,219 @@
+// Opening images: the layout chosen by exact size, the FAT decoded once,
+// every failure of opening, and releasing.
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <filesystem>
+
+#include "capture_stdout.h"
+#include "fat12_test_util.h"
+
+#ifdef __linux__
+#include <unistd.h>
+#endif
+
+namespace {
+
+std::vector<int> expected_fields(int offset, int size, const std::vector<int>& layout)
+{
+    std::vector<int> fields = {offset, size};
+    fields.insert(fields.end(), layout.begin(), layout.end());
+    return fields;
+}
+
+// cluster_count, cylinders, heads, spt, bps, total, fat_start, fat_sectors,
+// root_start, root_entries, root_sectors, data_start, spc
+const std::vector<int> xdf_row = {1221, 77, 2, 8, 1024, 1232, 1, 2, 5, 192, 6, 11, 1};
+const std::vector<int> dd9_row = {713, 80, 2, 9, 512, 1440, 1, 3, 7, 112, 7, 14, 2};
+const std::vector<int> dd8_row = {634, 80, 2, 8, 512, 1280, 1, 2, 5, 112, 7, 12, 2};
+
+bool all_zero(const fat12_image& image)
+{
+    fat12_image zero;
+    memset(&zero, 0, sizeof zero);
+    return memcmp(&image, &zero, sizeof zero) == 0;
+}
+
+TEST(Fat12Open, ChoosesTheLayoutByExactSizeAndSkipsTheHeader)
+{
+    struct row {
+        fat12_test_layout layout;
+        int offset;
+        std::vector<int> fields;
+    };
+    const row rows[] = {
+        {fat12_test_layout::xdf, 0, expected_fields(0, 1261568, xdf_row)},
+        {fat12_test_layout::dd9, 0, expected_fields(0, 737280, dd9_row)},
+        {fat12_test_layout::dd8, 0, expected_fields(0, 655360, dd8_row)},
+        {fat12_test_layout::xdf, 256, expected_fields(256, 1261824, xdf_row)},
+        {fat12_test_layout::dd9, 3, expected_fields(3, 737283, dd9_row)},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.offset);
+        fat12_test_image built = make_blank_fat12_image(r.layout);
+        byte_vector data = fat12_test_bytes(3000, 7);
+        put_fat12_file(built, 0, "FILE    BIN", data, {5, 3, 4});
+        byte_vector bytes(static_cast<size_t>(r.offset), 0x5A);
+        bytes.insert(bytes.end(), built.bytes.begin(), built.bytes.end());
+
+        temp_dir dir;
+        opened_image opened = open_test_image(dir, bytes, r.offset);
+        ASSERT_EQ(opened.result, 0);
+        EXPECT_EQ(opened.out, "");
+        EXPECT_EQ(fat12_fields(opened.image), r.fields);
+        EXPECT_EQ(byte_vector(opened.image.buffer, opened.image.buffer + bytes.size()), bytes);
+        read_result read = read_test_file(opened.image, "FILE.BIN", 3000);
+        EXPECT_EQ(read.out, "");
+        EXPECT_EQ(read.dest, data);
+        free_fat12_image(&opened.image, false);
+        EXPECT_TRUE(all_zero(opened.image));
+    }
+}
+
+TEST(Fat12Open, FailuresPrintTheirLineAndLeaveTheRecordClosed)
+{
+    struct row {
+        const char* what;
+        size_t size;  // of a file of zeros; 0 makes an empty file
+        int offset;
+        const char* out;  // %s is the path
+    };
+    const row rows[] = {
+        {"empty file", 0, 0, "read error '%s'\n"},
+        {"one byte", 1, 0, "unsupported image '%s'\n"},
+        {"xdf - 1", 1261567, 0, "unsupported image '%s'\n"},
+        {"xdf + 1", 1261569, 0, "unsupported image '%s'\n"},
+        {"737,280 - 1", 737279, 0, "unsupported image '%s'\n"},
+        {"737,280 + 1", 737281, 0, "unsupported image '%s'\n"},
+        {"655,360 - 1", 655359, 0, "unsupported image '%s'\n"},
+        {"655,360 + 1", 655361, 0, "unsupported image '%s'\n"},
+        {"xdf size with offset", 1261568, 256, "unsupported image '%s'\n"},
+        {"header shorter than offset", 1261568 + 255, 256, "unsupported image '%s'\n"},
+        {"negative offset", 1261568 - 256, -256, "unsupported image '%s'\n"},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
+        temp_dir dir;
+        opened_image opened = open_test_image(dir, byte_vector(r.size, 0), r.offset);
+        char expected[512];
+        snprintf(expected, sizeof expected, r.out, opened.path.c_str());
+        EXPECT_EQ(opened.result, -1);
+        EXPECT_EQ(opened.out, expected);
+        EXPECT_TRUE(all_zero(opened.image));
+    }
+}
+
+TEST(Fat12Open, FilesThatCannotBeReadWhole)
+{
+    temp_dir dir;
+    fat12_image image;
+    memset(&image, 0xFF, sizeof image);  // opening does not trust what the record held
+    std::string missing = dir.file("missing.xdf");
+    std::string out =
+        capture_stdout([&] { EXPECT_EQ(read_fat12_image_file(&image, missing.c_str(), 0), -1); });
+    EXPECT_EQ(out, "open error '" + missing + "'\n");
+    EXPECT_TRUE(all_zero(image));
+
+#ifdef __linux__
+    // A pipe cannot seek.
+    int ends[2];
+    ASSERT_EQ(pipe(ends), 0);
+    std::string pipe_path = "/proc/self/fd/" + std::to_string(ends[0]);
+    out =
+        capture_stdout([&] { EXPECT_EQ(read_fat12_image_file(&image, pipe_path.c_str(), 0), -1); });
+    close(ends[0]);
+    close(ends[1]);
+    EXPECT_EQ(out, "seek error '" + pipe_path + "' (SEEK_END)\n");
+    EXPECT_TRUE(all_zero(image));
+
+    // A sparse file larger than a 32-bit size: refused before any allocation.
+    std::string huge = dir.file("huge.xdf");
+    write_file(huge, byte_vector{});
+    std::filesystem::resize_file(huge, 0x80000000ull + 1261568);
+    out = capture_stdout([&] { EXPECT_EQ(read_fat12_image_file(&image, huge.c_str(), 0), -1); });
+    EXPECT_EQ(out, "read error '" + huge + "'\n");
+    EXPECT_TRUE(all_zero(image));
+#endif
+}
+
+TEST(Fat12LoadFat, DecodesEveryEntryUpToTheLastDataCluster)
+{
+    struct row {
+        fat12_test_layout layout;
+        int media_entry;
+        int last;  // cluster_count + 1
+    };
+    const row rows[] = {
+        {fat12_test_layout::xdf, 0xFFE, 1222},
+        {fat12_test_layout::dd9, 0xFF9, 714},
+        {fat12_test_layout::dd8, 0xFFB, 635},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.last);
+        fat12_test_image built = make_blank_fat12_image(r.layout);
+        const std::vector<std::pair<int, int>> set = {
+            {2, 0xABC}, {3, 0x123}, {4, 0xFFF},          {5, 0x800},
+            {6, 0x0F0}, {7, 0x00F}, {r.last - 1, 0xFF7}, {r.last, 0xFF8}};
+        for (const auto& entry : set)
+            set_fat12_entry(built, entry.first, entry.second);
+        temp_dir dir;
+        opened_image opened = open_test_image(dir, built.bytes);
+        ASSERT_EQ(opened.result, 0);
+
+        std::vector<int> got;
+        for (int cluster : {-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, r.last - 1, r.last, r.last + 1})
+            got.push_back(get_fat_entry(&opened.image, cluster));
+        std::vector<int> want = {-1,    r.media_entry, 0xFFF, 0xABC, 0x123, 0xFFF, 0x800,
+                                 0x0F0, 0x00F,         0,     0xFF7, 0xFF8, -1};
+        EXPECT_EQ(got, want);
+        free_fat12_image(&opened.image, false);
+    }
+}
+
+TEST(Fat12LoadFat, RefusesARecordItCannotDecode)
+{
+    temp_dir dir;
+    opened_image opened =
+        open_test_image(dir, make_blank_fat12_image(fat12_test_layout::xdf).bytes);
+    ASSERT_EQ(opened.result, 0);
+    fat12_image copy = opened.image;
+    copy.fat = nullptr;
+
+    // One FAT sector of 1,024 bytes holds 682 entries, fewer than 1,223.
+    copy.fat_sectors = 1;
+    std::string out = capture_stdout([&] { EXPECT_EQ(load_fat(&copy), -1); });
+    EXPECT_EQ(out, "can't calculate FAT size\n");
+    EXPECT_EQ(copy.fat, nullptr);
+
+    // Without a buffer, or with sectors past the buffer's end: no message.
+    copy.fat_sectors = 2;
+    copy.buffer = nullptr;
+    out = capture_stdout([&] { EXPECT_EQ(load_fat(&copy), -1); });
+    copy.buffer = opened.image.buffer;
+    copy.total_sectors = 1233;
+    out += capture_stdout([&] { EXPECT_EQ(load_fat(&copy), -1); });
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(copy.fat, nullptr);
+    free_fat12_image(&opened.image, false);
+}
+
+TEST(Fat12Free, ReleasesAHeapRecordOrZeroFillsALocalOne)
+{
+    temp_dir dir;
+    fat12_test_image built = make_blank_fat12_image(fat12_test_layout::dd8);
+    std::string path = dir.file("a.img");
+    write_file(path, built.bytes);
+    fat12_image* heap = static_cast<fat12_image*>(malloc(sizeof(fat12_image)));
+    ASSERT_EQ(read_fat12_image_file(heap, path.c_str(), 0), 0);
+    EXPECT_EQ(heap->cluster_count, 634);
+    free_fat12_image(heap, true);  // the leak checker sees anything left behind
+
+    fat12_image local;
+    ASSERT_EQ(read_fat12_image_file(&local, path.c_str(), 0), 0);
+    free_fat12_image(&local, false);
+    EXPECT_TRUE(all_zero(local));
+    free_fat12_image(&local, false);  // a closed record may be freed again
+    EXPECT_TRUE(all_zero(local));
+}
+
+}  // namespace
