@@ -1,0 +1,285 @@
+// Reading files along their cluster chains, and the address conversions.
+#include <gtest/gtest.h>
+
+#include "fat12_test_util.h"
+
+namespace {
+
+const fat12_test_layout xdf = fat12_test_layout::xdf;
+const fat12_test_layout dd9 = fat12_test_layout::dd9;
+const fat12_test_layout dd8 = fat12_test_layout::dd8;
+
+byte_vector part(const byte_vector& bytes, size_t from, size_t count)
+{
+    return byte_vector(bytes.begin() + long(from), bytes.begin() + long(from + count));
+}
+
+byte_vector join(std::initializer_list<byte_vector> parts)
+{
+    byte_vector all;
+    for (const byte_vector& p : parts)
+        all.insert(all.end(), p.begin(), p.end());
+    return all;
+}
+
+byte_vector untouched(size_t count)
+{
+    return byte_vector(count, 0xAA);
+}
+
+const std::string file_name = fat12_entry_name("F", "BIN");
+const byte_vector data = fat12_test_bytes(4096, 1);  // every cluster is 1,024 bytes
+
+TEST(Fat12Read, FollowsTheChainAndReportsEveryBrokenOne)
+{
+    struct row {
+        const char* what;
+        fat12_test_layout layout;
+        size_t size;  // of the file
+        std::vector<int> clusters;
+        int end_mark;
+        size_t dest_size;
+        int result;
+        std::string out;
+        byte_vector dest;
+    };
+    const row rows[] = {
+        {"contiguous", xdf, 3000, {2, 3, 4}, 0xFFF, 3000, 0, "", part(data, 0, 3000)},
+        {"contiguous", dd9, 3000, {2, 3, 4}, 0xFFF, 3000, 0, "", part(data, 0, 3000)},
+        {"contiguous", dd8, 3000, {2, 3, 4}, 0xFFF, 3000, 0, "", part(data, 0, 3000)},
+        {"fragmented", xdf, 3500, {40, 7, 300, 8}, 0xFF8, 3500, 0, "", part(data, 0, 3500)},
+        {"fragmented", dd8, 3500, {40, 7, 300, 8}, 0xFF8, 3500, 0, "", part(data, 0, 3500)},
+        {"half a sector", dd9, 1300, {9, 5}, 0xFFF, 1300, 0, "", part(data, 0, 1300)},
+        {"larger dest",
+         xdf,
+         3000,
+         {2, 3, 4},
+         0xFFF,
+         3100,
+         0,
+         "file size mismatch 'F.BIN' 3000 != 3100 ... ignored\n",
+         join({part(data, 0, 3000), untouched(100)})},
+        {"smaller dest",
+         xdf,
+         3000,
+         {2, 3, 4},
+         0xFFF,
+         2999,
+         -1,
+         "file size error 'F.BIN' 3000 > 2999\n",
+         untouched(2999)},
+        {"empty file", xdf, 0, {}, 0, 0, 0, "", {}},
+        {"empty file, larger dest",
+         dd8,
+         0,
+         {},
+         0,
+         16,
+         0,
+         "file size mismatch 'F.BIN' 0 != 16 ... ignored\n",
+         untouched(16)},
+        {"end of chain early",
+         xdf,
+         3000,
+         {2, 3},
+         0xFFF,
+         3000,
+         -1,
+         "illegal cluster 0xFFF\n",
+         join({part(data, 0, 2048), untouched(952)})},
+        {"bad cluster mark",
+         dd9,
+         3000,
+         {2, 3},
+         0xFF7,
+         3000,
+         -1,
+         "illegal cluster 0xFF7\n",
+         join({part(data, 0, 2048), untouched(952)})},
+        {"free cluster in chain",
+         dd8,
+         3000,
+         {2},
+         0,
+         3000,
+         -1,
+         "illegal cluster 0x0\n",
+         join({part(data, 0, 1024), untouched(1976)})},
+        {"reserved mark",
+         xdf,
+         3000,
+         {2},
+         0xFF0,
+         3000,
+         -1,
+         "illegal cluster 0xFF0\n",
+         join({part(data, 0, 1024), untouched(1976)})},
+        {"loop",
+         xdf,
+         3072,
+         {2, 3},
+         2,
+         3072,
+         0,
+         "",
+         join({part(data, 0, 2048), part(data, 0, 1024)})},
+        {"chain longer than file", dd9, 1500, {2, 3, 4}, 0xFF0, 1500, 0, "", part(data, 0, 1500)},
+        {"last data clusters",
+         xdf,
+         3000,
+         {1220, 1221, 1222},
+         0xFFF,
+         3000,
+         0,
+         "",
+         part(data, 0, 3000)},
+        {"last data clusters", dd9, 2000, {713, 714}, 0xFFF, 2000, 0, "", part(data, 0, 2000)},
+        {"last data clusters", dd8, 2000, {634, 635}, 0xFFF, 2000, 0, "", part(data, 0, 2000)},
+        {"past the data area",
+         xdf,
+         2000,
+         {1222},
+         1223,
+         2000,
+         -1,
+         "can't get sector from cluster 0x4C7\n",
+         join({part(data, 0, 1024), untouched(976)})},
+        {"past the data area",
+         dd9,
+         2000,
+         {714},
+         715,
+         2000,
+         -1,
+         "can't get sector from cluster 0x2CB\n",
+         join({part(data, 0, 1024), untouched(976)})},
+        {"past the data area",
+         dd8,
+         2000,
+         {635},
+         0xFEF,
+         2000,
+         -1,
+         "can't get sector from cluster 0xFEF\n",
+         join({part(data, 0, 1024), untouched(976)})},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
+        fat12_test_image built = make_blank_fat12_image(r.layout);
+        put_fat12_file(built, 4, file_name, part(data, 0, r.size), r.clusters, r.end_mark);
+        temp_dir dir;
+        opened_image opened = open_test_image(dir, built.bytes);
+        ASSERT_EQ(opened.result, 0);
+        read_result read = read_test_file(opened.image, "F.BIN", r.dest_size);
+        EXPECT_EQ(read.result, r.result);
+        EXPECT_EQ(read.out, r.out);
+        EXPECT_EQ(read.dest, r.dest);
+        free_fat12_image(&opened.image, false);
+    }
+}
+
+TEST(Fat12Read, FirstClusterAndNameFailures)
+{
+    fat12_test_image built = make_blank_fat12_image(xdf);
+    put_fat12_dir_entry(built, 0, fat12_entry_name("ONE", ""), 1, 10);
+    put_fat12_dir_entry(built, 1, fat12_entry_name("BEYOND", ""), 1223, 10);
+    put_fat12_file(built, 2, fat12_entry_name("lower", "bin"), part(data, 0, 10), {2});
+    temp_dir dir;
+    opened_image opened = open_test_image(dir, built.bytes);
+    ASSERT_EQ(opened.result, 0);
+
+    struct row {
+        std::string name;
+        bool ignore_case;
+        int result;
+        std::string out;
+        byte_vector dest;
+    };
+    const row rows[] = {
+        {"ONE", false, -1, "illegal cluster 0x1\n", untouched(10)},
+        {"BEYOND", false, -1, "can't get sector from cluster 0x4C7\n", untouched(10)},
+        {"LOWER.BIN", true, 0, "", part(data, 0, 10)},
+        {"LOWER.BIN", false, -1, "can't find 'LOWER.BIN'\n", untouched(10)},
+        {"LOWERCASE.BIN", true, -1, "illegal filename 'LOWERCASE.BIN'\n", untouched(10)},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.name);
+        read_result read = read_test_file(opened.image, r.name, 10, r.ignore_case);
+        EXPECT_EQ(read.result, r.result);
+        EXPECT_EQ(read.out, r.out);
+        EXPECT_EQ(read.dest, r.dest);
+    }
+    free_fat12_image(&opened.image, false);
+}
+
+TEST(Fat12Address, ConvertsBetweenClustersSectorsAndPhysicalAddresses)
+{
+    struct row {
+        fat12_test_layout layout;
+        int cluster;
+        int sector;                  // cluster_to_sector
+        int cylinder, head, record;  // cluster_to_chs
+    };
+    const row rows[] = {
+        {xdf, 2, 11, 0, 1, 4},    {xdf, 3, 12, 0, 1, 5}, {xdf, 1222, 1231, 76, 1, 8},
+        {xdf, 1223, -1, 0, 0, 0}, {xdf, 1, -1, 0, 0, 0}, {xdf, -5, -1, 0, 0, 0},
+        {dd9, 2, 14, 0, 1, 6},    {dd9, 3, 16, 0, 1, 8}, {dd9, 714, 1438, 79, 1, 8},
+        {dd9, 715, -1, 0, 0, 0},  {dd8, 2, 12, 0, 1, 5}, {dd8, 635, 1278, 79, 1, 7},
+        {dd8, 636, -1, 0, 0, 0},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.cluster);
+        temp_dir dir;
+        opened_image opened = open_test_image(dir, make_blank_fat12_image(r.layout).bytes);
+        ASSERT_EQ(opened.result, 0);
+        const fat12_image* image = &opened.image;
+        int c = -9, h = -9, s = -9;
+        cluster_to_chs(image, r.cluster, &c, &h, &s);
+        EXPECT_EQ((std::vector<int>{cluster_to_sector(image, r.cluster), c, h, s}),
+                  (std::vector<int>{r.sector, r.cylinder, r.head, r.record}));
+        if (r.sector >= 0) {
+            int index = -9, chs_index = -9;
+            EXPECT_EQ(sector_to_cluster(image, r.sector, &index), r.cluster);
+            EXPECT_EQ(chs_to_cluster(image, c, h, s, &chs_index), r.cluster);
+            EXPECT_EQ((std::vector<int>{index, chs_index}), (std::vector<int>{0, 0}));
+        }
+        free_fat12_image(&opened.image, false);
+    }
+
+    // Second sectors of a cluster, sectors before the data area, and the
+    // byte position of a sector behind a header.
+    temp_dir dir;
+    byte_vector with_header(100, 0);
+    byte_vector blank = make_blank_fat12_image(dd9).bytes;
+    with_header.insert(with_header.end(), blank.begin(), blank.end());
+    opened_image opened = open_test_image(dir, with_header, 100);
+    ASSERT_EQ(opened.result, 0);
+    struct sector_row {
+        int sector;
+        int cluster;
+        int index;
+    };
+    const sector_row sector_rows[] = {
+        {14, 2, 0}, {15, 2, 1}, {1439, 714, 1}, {13, 2, -1}, {11, 1, -1}};
+    for (const sector_row& r : sector_rows) {
+        int index = -9;
+        EXPECT_EQ((std::vector<int>{sector_to_cluster(&opened.image, r.sector, &index), index}),
+                  (std::vector<int>{r.cluster, r.index}));
+    }
+    EXPECT_EQ(sector_to_cluster(&opened.image, 15, nullptr), 2);
+    EXPECT_EQ(chs_to_cluster(&opened.image, 0, 1, 7, nullptr), 2);
+    EXPECT_EQ(get_sector_offset(&opened.image, 14), 100 + 14 * 512);
+    EXPECT_EQ(get_sector_offset(&opened.image, 0), 100);
+    free_fat12_image(&opened.image, false);
+}
+
+TEST(Fat12Address, LittleEndianFields)
+{
+    const unsigned char bytes[] = {0x01, 0x82, 0xF3, 0xA4, 0x55};
+    EXPECT_EQ(fat12::read_le16(bytes), 0x8201u);
+    EXPECT_EQ(fat12::read_le16(bytes + 1), 0xF382u);
+    EXPECT_EQ(fat12::read_le32(bytes), 0xA4F38201u);
+    EXPECT_EQ(fat12::read_le32(bytes + 1), 0x55A4F382u);
+}
+
+}  // namespace
