@@ -18,17 +18,17 @@ struct fat12_image {
     int cluster_count;        // data clusters, numbered 2 to cluster_count + 1
     int* fat;                 // cluster_count + 2 decoded entries, index = cluster (owned)
     int cylinders;            // geometry of the layout
-    int heads;                //
-    int sectors_per_track;    //
-    int bytes_per_sector;     //
-    int total_sectors;        //
+    int heads;                // sides
+    int sectors_per_track;    // sectors of one track
+    int bytes_per_sector;     // sector size
+    int total_sectors;        // sectors in the image
     int fat_start;            // first sector of the first FAT copy
     int fat_sectors;          // sectors of one FAT copy
     int root_start;           // first sector of the root directory
     int root_entries;         // 32-byte entries of the root directory
     int root_sectors;         // sectors of the root directory
     int data_start;           // first sector of the data area (cluster 2)
-    int sectors_per_cluster;  //
+    int sectors_per_cluster;  // sectors of one cluster
 };
 
 // One supported layout, chosen by image_size (the file size less offset).

@@ -1,7 +1,7 @@
 #include "fat12_image.h"
 
 // clang-format off
-const fat12_layout fat12_layouts[fat12_layout_count] = {
+const fat12_layout fat12_layouts[] = {
     // image_size cyl heads spt  bps  total fat_start fat_sectors root_start root_entries root_sectors data_start spc
     {  0x134000,  77, 2,    8,   1024, 1232, 1,        2,          5,         192,         6,           11,        1 },
     {  0xB4000,   80, 2,    9,   512,  1440, 1,        3,          7,         112,         7,           14,        2 },
@@ -9,4 +9,5 @@ const fat12_layout fat12_layouts[fat12_layout_count] = {
 };
 // clang-format on
 
-static_assert(sizeof fat12_layouts / sizeof fat12_layouts[0] == 3, "three layouts");
+static_assert(sizeof fat12_layouts / sizeof fat12_layouts[0] == fat12_layout_count,
+              "one row per layout");
