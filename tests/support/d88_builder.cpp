@@ -158,8 +158,11 @@ d88_disk_builder make_d88_talk_disk(
                                  record_bytes);
                 track[static_cast<size_t>(person)].data.assign(first, first + 256);
             }
-            if (edit)
+            if (edit) {
                 edit(town, track);
+                for (d88_sector_image& sector : track)
+                    sector.sectors_in_track = static_cast<uint16_t>(track.size());
+            }
             disk.add_track(slot, track);
         }
     }

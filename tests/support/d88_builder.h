@@ -73,7 +73,8 @@ int talk_track_head(int town);
 // make_talk_buffer makes them): town t on cylinder 0x10 + t / 2, head t % 2,
 // records 1-16, each track in slot 2 * cylinder + head. Tracks of 0xE5
 // bytes on cylinders 0x0F and 0x18 stand around them, and slot 0 holds an
-// empty track. edit may change a talk track before it is laid out.
+// empty track. edit may change a talk track before it is laid out; the
+// sector count in its headers then follows the sectors it has left.
 d88_disk_builder make_d88_talk_disk(
     const byte_vector& talk_buffer,
     const std::function<void(int town, d88_track_image& track)>& edit = {});
