@@ -360,4 +360,22 @@ TEST_F(Talkd88, StopsAtTheFirstBadImageOrRecord)
         });
 }
 
+// A freshly formatted disk from another tool: its sectors hold 0xE5, so
+// the first record already has an invalid question flag.
+TEST(Talkd88FormattedDisk, StopsAtItsFirstRecord)
+{
+    std::string dir = shared_fixtures_dir();
+    if (dir.empty())
+        GTEST_SKIP() << "no shared fixtures";
+    expect_runs(dir, {
+                         {{"formatted-2d.d88"},
+                          1,
+                          "error: illegal data 10/00/01\n"
+                          "error: print talk data 'formatted-2d.d88':0\n"},
+                         {{"-i", "1", "formatted-2d.d88"},
+                          1,
+                          "error: illegal image index 'formatted-2d.d88':1\n"},
+                     });
+}
+
 }  // namespace
