@@ -53,8 +53,7 @@ TEST(Fat12Open, ChoosesTheLayoutByExactSizeAndSkipsTheHeader)
         fat12_test_image built = make_blank_fat12_image(r.layout);
         byte_vector data = fat12_test_bytes(3000, 7);
         put_fat12_file(built, 0, "FILE    BIN", data, {5, 3, 4});
-        byte_vector bytes(static_cast<size_t>(r.offset), 0x5A);
-        bytes.insert(bytes.end(), built.bytes.begin(), built.bytes.end());
+        byte_vector bytes = fat12_image_with_header(built, static_cast<size_t>(r.offset));
 
         temp_dir dir;
         opened_image opened = open_test_image(dir, bytes, r.offset);

@@ -249,9 +249,7 @@ TEST(Fat12Address, ConvertsBetweenClustersSectorsAndPhysicalAddresses)
     // Second sectors of a cluster, sectors before the data area, and the
     // byte position of a sector behind a header.
     temp_dir dir;
-    byte_vector with_header(100, 0);
-    byte_vector blank = make_blank_fat12_image(dd9).bytes;
-    with_header.insert(with_header.end(), blank.begin(), blank.end());
+    byte_vector with_header = fat12_image_with_header(make_blank_fat12_image(dd9), 100);
     opened_image opened = open_test_image(dir, with_header, 100);
     ASSERT_EQ(opened.result, 0);
     struct sector_row {

@@ -165,6 +165,14 @@ void put_fat12_file(fat12_test_image& image, int slot, const std::string& name11
                         static_cast<unsigned>(data.size()));
 }
 
+byte_vector fat12_image_with_header(const fat12_test_image& image, size_t offset,
+                                    unsigned char fill)
+{
+    byte_vector bytes(offset, fill);
+    bytes.insert(bytes.end(), image.bytes.begin(), image.bytes.end());
+    return bytes;
+}
+
 std::vector<int> fat12_cluster_run(int first, int count)
 {
     std::vector<int> run;

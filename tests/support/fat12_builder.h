@@ -62,6 +62,11 @@ void put_fat12_file(fat12_test_image& image, int slot, const std::string& name11
                     const byte_vector& data, const std::vector<int>& clusters,
                     int end_mark = 0xFFF);
 
+// The image's bytes behind a header of offset bytes of fill, as a file whose
+// sector 0 begins at byte offset.
+byte_vector fat12_image_with_header(const fat12_test_image& image, size_t offset,
+                                    unsigned char fill = 0x5A);
+
 // The clusters first, first + 1, ..., first + count - 1.
 std::vector<int> fat12_cluster_run(int first, int count);
 
