@@ -273,6 +273,9 @@ int print_talk_data(const talk_profile* profile, talk_record_fetch fetch, void* 
         }
     }
     flush_talk_writer(&writer);
+    // A listing that could not be written out whole is not complete.
+    if (fflush(stdout) != 0 || ferror(stdout))
+        return -1;
     return 0;
 }
 

@@ -62,7 +62,8 @@ typedef const unsigned char* (*talk_record_fetch)(void* context, int town, int p
                                                   talk_location* location);
 
 // Lists all 256 records: 0 when complete, -1 after printing the error line
-// of the first record that could not be fetched or failed a check.
+// of the first record that could not be fetched or failed a check, and -1
+// when standard output could not take the whole listing.
 // The buffer holds the 256 records back to back, town-major.
 int print_talk_data(const talk_profile* profile, const unsigned char* buffer);
 int print_talk_data(const talk_profile* profile, talk_record_fetch fetch, void* context);

@@ -2,7 +2,7 @@
 #include "talk_listing.h"
 
 // clang-format off
-const char* const town_labels[talk_town_count] = {
+const char* const town_labels[] = {
     "Castle of Lord Varnel",  // 0
     "The Lycaeum",            // 1
     "Empath Abbey",           // 2
@@ -21,7 +21,7 @@ const char* const town_labels[talk_town_count] = {
     "Cove",                   // 15
 };
 
-const char* const field_labels_english[talk_slot_count] = {
+const char* const field_labels_english[] = {
     "\tname:\t",            // 0 name
     "\tpronoun:\t",         // 1 pronoun
     "\tlook:\t",            // 2 look
@@ -37,7 +37,7 @@ const char* const field_labels_english[talk_slot_count] = {
 };
 
 // Shift-JIS bytes of the Japanese labels.
-const char* const field_labels_japanese[talk_slot_count] = {
+const char* const field_labels_japanese[] = {
     "\t\x96\xBC\x91\x4F:\t",          // 0 name
     "\t\x91\xE3\x96\xBC\x8E\x8C:\t",  // 1 pronoun
     "\t\x8C\xA9\x82\xE9:\t",          // 2 look
@@ -51,6 +51,10 @@ const char* const field_labels_japanese[talk_slot_count] = {
     "\t\x82\xCD\x82\xA2:\t",          // 10 yes text
     "\t\x82\xA2\x82\xA2\x82\xA6:\t",  // 11 no text
 };
+
+static_assert(sizeof town_labels / sizeof *town_labels == talk_town_count);
+static_assert(sizeof field_labels_english / sizeof *field_labels_english == talk_slot_count);
+static_assert(sizeof field_labels_japanese / sizeof *field_labels_japanese == talk_slot_count);
 
 // The Apple II keyword fields of slots 5 and 7.
 const unsigned apple2_keyword_offsets[2] = {240, 246};

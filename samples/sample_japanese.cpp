@@ -56,7 +56,7 @@ std::u32string code_points(const std::string& utf8)
     for (size_t i = 0; i < utf8.size();) {
         unsigned char lead = static_cast<unsigned char>(utf8[i]);
         int extra = lead < 0x80 ? 0 : lead < 0xE0 ? 1 : lead < 0xF0 ? 2 : 3;
-        char32_t cp = extra == 0 ? lead : lead & (0x3F >> extra);
+        char32_t cp = static_cast<char32_t>(extra == 0 ? lead : lead & (0x3F >> extra));
         for (int k = 1; k <= extra; k++)
             cp = (cp << 6) |
                  (static_cast<unsigned char>(utf8.at(i + static_cast<size_t>(k))) & 0x3F);

@@ -10,10 +10,10 @@
 #include "test_files.h"
 
 process_result run_process(const std::string& program, const std::vector<std::string>& args,
-                           const std::string& cwd)
+                           const std::string& cwd, const std::string& stdout_file)
 {
     temp_dir streams;
-    std::string out_path = streams.file("out");
+    std::string out_path = stdout_file.empty() ? streams.file("out") : stdout_file;
     std::string err_path = streams.file("err");
 
     std::vector<char*> argv;
@@ -28,7 +28,7 @@ process_result run_process(const std::string& program, const std::vector<std::st
         throw std::runtime_error("fork failed");
     if (child == 0) {
         int in = open("/dev/null", O_RDONLY);
-        int out = open(out_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+        int out = open(out_path.c_str(), O_WRONLY | O_CREAT | (stdout_file.empty() ? O_TRUNC : 0), 0600);
         int err = open(err_path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
         if (in < 0 || out < 0 || err < 0 || dup2(in, 0) < 0 || dup2(out, 1) < 0 ||
             dup2(err, 2) < 0 || chdir(cwd.c_str()) != 0)
@@ -42,7 +42,7 @@ process_result run_process(const std::string& program, const std::vector<std::st
 
     process_result result;
     result.exit_code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    result.out = read_text_file(out_path);
+    result.out = stdout_file.empty() ? read_text_file(out_path) : std::string();
     result.err = read_text_file(err_path);
     return result;
 }

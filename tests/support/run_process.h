@@ -11,5 +11,6 @@ struct process_result {
 };
 
 // Runs program with args in the folder cwd; standard input is empty.
+// Standard output goes to stdout_file when one is given (out stays empty).
 process_result run_process(const std::string& program, const std::vector<std::string>& args,
-                           const std::string& cwd);
+                           const std::string& cwd, const std::string& stdout_file = "");

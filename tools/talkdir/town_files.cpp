@@ -5,11 +5,13 @@
 #include "change_directory.h"
 
 // Index = town number of the town table.
-const char* const talk_file_names[16] = {
+const char* const talk_file_names[] = {
     "LCB.TLK",    "LYCAEUM.TLK", "EMPATH.TLK", "SERPENT.TLK", "MOONGLOW.TLK", "BRITAIN.TLK",
     "JHELOM.TLK", "YEW.TLK",     "MINOC.TLK",  "TRINSIC.TLK", "SKARA.TLK",    "MAGINCIA.TLK",
     "PAWS.TLK",   "DEN.TLK",     "VESPER.TLK", "COVE.TLK",
 };
+
+static_assert(sizeof talk_file_names / sizeof *talk_file_names == 16);
 
 int read_talk_files(const char* directory, unsigned char* buffer)
 {
