@@ -152,6 +152,16 @@ const failing_read failing_reads[] = {
          return d88_file({first.bytes(), one_track_disk("B").bytes()});
      },
      "illegal data: [A] track 160 offset = 0x00000042\nread disk 1 error\n"},
+    {"exactly 672 trailing bytes are read as a disk",
+     [] {
+         return d88_file({one_track_disk().bytes(), byte_vector(672, 0)});
+     },
+     "illegal data: [] disk size = 0x00000000\nread disk 2 error\n"},
+    {"688 trailing bytes are read as a disk",
+     [] {
+         return d88_file({one_track_disk().bytes(), byte_vector(688, 0x20)});
+     },
+     "illegal data: [                 ] disk size = 0x20202020\nread disk 2 error\n"},
     {"a name of 17 bytes without NUL is printed whole and no further",
      [] {
          auto d = one_track_disk("ABCDEFGHIJKLMNOPQ");
