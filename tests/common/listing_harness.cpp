@@ -41,6 +41,26 @@ const unsigned char* fetch_buffer_record(void* context, int town, int person,
 
 }  // namespace
 
+// clang-format off
+const std::array<std::string, 12> english_labels = {
+    "\tname:\t", "\tpronoun:\t", "\tlook:\t", "\tjob:\t",          "\thealth:\t", "\tword1:\t",
+    "\t\t",      "\tword2:\t",   "\t\t",      "\tquestion:\n\t\t", "\tyes:\t",    "\tno:\t"};
+const std::array<std::string, 12> japanese_labels = {"\t\x96\xBC\x91\x4F:\t",
+                                                     "\t\x91\xE3\x96\xBC\x8E\x8C:\t",
+                                                     "\t\x8C\xA9\x82\xE9:\t",
+                                                     "\t\x8E\x64\x8E\x96:\t",
+                                                     "\t\x82\xA9\x82\xE7\x82\xBE:\t",
+                                                     "\t\x89\xEF\x98\x62"
+                                                     "1:\t",
+                                                     "\t\t",
+                                                     "\t\x89\xEF\x98\x62"
+                                                     "2:\t",
+                                                     "\t\t",
+                                                     "\t\x8E\xBF\x96\xE2:\t",
+                                                     "\t\x82\xCD\x82\xA2:\t",
+                                                     "\t\x82\xA2\x82\xA2\x82\xA6:\t"};
+// clang-format on
+
 const char* const one_record_end = "error: read sector 10/00/02\n";
 
 listing_run list_buffer(const talk_profile& profile, const byte_vector& buffer)

@@ -2,6 +2,7 @@
 // printed, with the expected headings built independently of the core.
 #pragma once
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -41,6 +42,10 @@ std::string heading(int town, int person);
 
 // The whole listing of 256 records that all print body after their heading.
 std::string repeated_listing(const std::string& body);
+
+// The labels of the twelve slots, English and Japanese (Shift-JIS).
+extern const std::array<std::string, 12> english_labels;
+extern const std::array<std::string, 12> japanese_labels;
 
 // The line that ends list_one_record after a valid record.
 extern const char* const one_record_end;
