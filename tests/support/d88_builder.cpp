@@ -27,7 +27,7 @@ void put_bytes(byte_vector& out, size_t at, const byte_vector& bytes, size_t lim
 
 byte_vector d88_sector_bytes(const d88_sector_image& sector)
 {
-    byte_vector out(16, 0);
+    byte_vector out(16 + sector.data.size(), 0);
     out[0x00] = sector.cylinder;
     out[0x01] = sector.head;
     out[0x02] = sector.record;
@@ -40,7 +40,7 @@ byte_vector d88_sector_bytes(const d88_sector_image& sector)
     uint32_t size =
         sector.size_field ? *sector.size_field : static_cast<uint32_t>(sector.data.size());
     put_le16(out, 0x0E, size);
-    out.insert(out.end(), sector.data.begin(), sector.data.end());
+    std::copy(sector.data.begin(), sector.data.end(), out.begin() + 16);
     return out;
 }
 
