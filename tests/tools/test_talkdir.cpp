@@ -107,6 +107,28 @@ TEST(Talkdir, CommandLineLoadingAndListing)
     }
 }
 
+#ifndef _WIN32
+// A town file that opens but cannot be read, and a listing that standard
+// output cannot take: both end with exit code 1.
+TEST(Talkdir, UnreadableFileAndFullOutput)
+{
+    temp_dir work;
+    write_town_files(work.path(), dos_buffer());
+    remove(work.file("LCB.TLK").c_str());
+    make_folder(work.file("LCB.TLK"));
+    process_result run = run_process(TALKDIR_PATH, {}, work.path());
+    EXPECT_EQ(run.out, "error: read 'LCB.TLK'\nerror: read data\n");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.err, "");
+
+    temp_dir full;
+    write_town_files(full.path(), dos_buffer());
+    run = run_process(TALKDIR_PATH, {}, full.path(), "/dev/full");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.err, "");
+}
+#endif
+
 TEST(Talkdir, ReadsTheCurrentFolderWithoutArguments)
 {
     temp_dir work;

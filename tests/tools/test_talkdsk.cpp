@@ -1,6 +1,8 @@
 // talkdsk end to end: the program run as a process on images made here.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "run_process.h"
 #include "talk_records.h"
 #include "tool_listings.h"
@@ -13,15 +15,27 @@ const char usage[] =
     "\n"
     "read Towne disk image from 'velktown.dsk' if not specified\n";
 
-byte_vector apple2_buffer(int bad_index = -1)
+// bad_flag_index: a record with question flag 9; bad_text_index: a
+// record whose name holds a lower-case letter.
+byte_vector apple2_buffer(int bad_flag_index = -1, int bad_text_index = -1)
 {
     return make_talk_buffer(talk_edition::apple2, [&](int town, int person) {
-        byte_vector record = make_talk_record(talk_edition::apple2, {0, 0xA1, 0xB2, 0xC3},
-                                              english_texts(town, person, '\x8D'));
-        if (town * 16 + person == bad_index)
+        talk_slot_texts texts = english_texts(town, person, '\x8D');
+        if (town * 16 + person == bad_text_index)
+            texts[0] = "NAMe";
+        byte_vector record = make_talk_record(talk_edition::apple2, {0, 0xA1, 0xB2, 0xC3}, texts);
+        if (town * 16 + person == bad_flag_index)
             record[252] = 9;
         return record;
     });
+}
+
+// An image whose bytes behind the talk data would be invalid records.
+byte_vector image_with_filler()
+{
+    byte_vector image = make_dsk_image(apple2_buffer());
+    std::fill(image.begin() + 65536, image.end(), 0xFF);
+    return image;
 }
 
 std::string apple2_listing(int count)
@@ -63,7 +77,14 @@ std::vector<talkdsk_case> talkdsk_cases()
          "error: read 'towne.dsk'\nerror: read disk image 'towne.dsk'\n",
          1},
         {"image of exactly the talk data", {"towne.dsk"}, exact, apple2_listing(256), 0},
-        {"full image", {"towne.dsk"}, image, apple2_listing(256), 0},
+        {"full image", {"towne.dsk"}, image_with_filler(), apple2_listing(256), 0},
+        {"long help alone", {"--help"}, image, usage, 1},
+        {"bad text in the first record",
+         {"towne.dsk"},
+         make_dsk_image(apple2_buffer(-1, 0)),
+         talk_heading(0, 0) + "\t\t00 A1 B2 C3\nerror: illegal data Castle of Lord Varnel[0]\n"
+                              "error: print talk data 'towne.dsk'\n",
+         1},
         {"bad flag in town 3, person 5",
          {"towne.dsk"},
          make_dsk_image(apple2_buffer(16 * 3 + 5)),
@@ -85,6 +106,24 @@ TEST(Talkdsk, CommandLineLoadingAndListing)
         EXPECT_EQ(run.err, "") << c.what;
     }
 }
+
+#ifndef _WIN32
+// A path that opens but cannot be read, and a listing that standard output
+// cannot take: both end with exit code 1.
+TEST(Talkdsk, UnreadableImageAndFullOutput)
+{
+    temp_dir work;
+    process_result run = run_process(TALKDSK_PATH, {"."}, work.path());
+    EXPECT_EQ(run.out, "error: read '.'\nerror: read disk image '.'\n");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.err, "");
+
+    write_file(work.file("velktown.dsk"), make_dsk_image(apple2_buffer()));
+    run = run_process(TALKDSK_PATH, {}, work.path(), "/dev/full");
+    EXPECT_EQ(run.exit_code, 1);
+    EXPECT_EQ(run.err, "");
+}
+#endif
 
 TEST(Talkdsk, ReadsTheDefaultImageFromTheCurrentFolder)
 {
