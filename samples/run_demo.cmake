@@ -33,3 +33,5 @@ endfunction()
 
 show_listing("DOS edition" "${TALKDIR}" dos listing-dos.txt FALSE)
 show_listing("Apple II edition" "${TALKDSK}" velktown.dsk listing-apple2.txt FALSE)
+show_listing("PC-8801 edition" "${TALKD88}" velk-towne.d88 listing-pc8801.txt TRUE)
+show_listing("X68000 edition" "${TALKXDF}" velk-britannia.xdf listing-x68000.txt TRUE)
