@@ -2,6 +2,8 @@
 // line, exit codes, and the full listing of an XDF image.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fat12_builder.h"
 #include "run_process.h"
 #include "talk_records.h"
@@ -73,6 +75,19 @@ byte_vector talk_image(const std::string& name11, int slot, const std::vector<in
     return image.bytes;
 }
 
+// TALKDATA.BIN in root slot 1 whose size field says size_field, while its
+// chain holds as much of the talk data as fits in the clusters given.
+byte_vector talk_image_sized(unsigned size_field, const std::vector<int>& clusters,
+                             int end_mark = 0xFFF)
+{
+    byte_vector data = talk_data();
+    data.resize(std::min(data.size(), clusters.size() * 1024));
+    fat12_test_image image = make_blank_fat12_image(fat12_test_layout::xdf);
+    put_fat12_file(image, 1, "TALKDATABIN", data, clusters, end_mark);
+    set_fat12_file_size(image, 1, size_field);
+    return image.bytes;
+}
+
 std::vector<int> scattered_clusters()
 {
     std::vector<int> clusters;
@@ -133,10 +148,20 @@ TEST(Talkxdf, EveryFailurePrintsTheInnerLineThenItsOwn)
          "error: file size: 131071\n"},
         {"one byte long", talk_image("TALKDATABIN", 1, fat12_cluster_run(2, 129), 0xFFF, longer),
          "error: file size: 131073\n"},
-        {"chain ends early", talk_image("TALKDATABIN", 1, broken, 0xFFF),
+        {"chain ends early", talk_image_sized(0x20000, broken, 0xFFF),
          "illegal cluster 0xFFF\nerror: read disk image 'IMG/TALKDATA.BIN'\n"},
-        {"chain leaves the data area", talk_image("TALKDATABIN", 1, broken, 1223),
+        {"chain leaves the data area", talk_image_sized(0x20000, broken, 1223),
          "can't get sector from cluster 0x4C7\nerror: read disk image 'IMG/TALKDATA.BIN'\n"},
+        // The size field is signed; only -1 is taken for a failed lookup.
+        {"lowest negative size", talk_image_sized(0x80000000u, fat12_cluster_run(2, 128)),
+         "error: file size: -2147483648\n"},
+        {"size -2", talk_image_sized(0xFFFFFFFEu, fat12_cluster_run(2, 128)),
+         "error: file size: -2\n"},
+        {"size -1", talk_image_sized(0xFFFFFFFFu, fat12_cluster_run(2, 128)),
+         "error: read disk image 'IMG/TALKDATA.BIN'\n"},
+        {"size 0", talk_image_sized(0, fat12_cluster_run(2, 128)), "error: file size: 0\n"},
+        {"highest positive size", talk_image_sized(0x7FFFFFFFu, fat12_cluster_run(2, 128)),
+         "error: file size: 2147483647\n"},
         {"bad question flag",
          talk_image("TALKDATABIN", 1, fat12_cluster_run(2, 128), 0xFFF, bad_flag),
          xdf_talk_listing(3 * 16 + 5) +

@@ -73,6 +73,14 @@ size_t fat_entry_position(const fat12_test_geometry& g, int copy, int cluster)
     return fat_offset + static_cast<size_t>(cluster / 2 * 3);
 }
 
+size_t root_entry_position(const fat12_test_image& image, int slot)
+{
+    const fat12_test_geometry& g = fat12_geometry(image.layout);
+    if (slot < 0 || slot >= g.root_entries)
+        throw std::invalid_argument("no root directory slot " + std::to_string(slot));
+    return static_cast<size_t>(g.root_start * g.bytes_per_sector + slot * 32);
+}
+
 }  // namespace
 
 fat12_test_image make_blank_fat12_image(fat12_test_layout layout)
@@ -85,11 +93,14 @@ fat12_test_image make_blank_fat12_image(fat12_test_layout layout)
     return image;
 }
 
-void set_fat12_entry(fat12_test_image& image, int cluster, int value)
+void set_fat12_entry(fat12_test_image& image, int cluster, int value, fat12_fat_copies copies)
 {
     const fat12_test_geometry& g = fat12_geometry(image.layout);
     unsigned v = static_cast<unsigned>(value) & 0xFFF;
     for (int copy = 0; copy < 2; copy++) {
+        if ((copy == 0 && copies == fat12_fat_copies::second_only) ||
+            (copy == 1 && copies == fat12_fat_copies::first_only))
+            continue;
         size_t at = fat_entry_position(g, copy, cluster);
         byte_vector& b = image.bytes;
         if (cluster % 2 == 0) {
@@ -100,14 +111,6 @@ void set_fat12_entry(fat12_test_image& image, int cluster, int value)
             b[at + 2] = static_cast<unsigned char>(v >> 4);
         }
     }
-}
-
-int fat12_entry(const byte_vector& bytes, const fat12_test_geometry& geometry, int cluster)
-{
-    size_t at = fat_entry_position(geometry, 0, cluster);
-    if (cluster % 2 == 0)
-        return bytes.at(at) | (bytes.at(at + 1) & 0x0F) << 8;
-    return bytes.at(at + 1) >> 4 | bytes.at(at + 2) << 4;
 }
 
 std::string fat12_entry_name(const std::string& base, const std::string& extension)
@@ -124,16 +127,20 @@ std::string fat12_entry_name(const std::string& base, const std::string& extensi
 void put_fat12_dir_entry(fat12_test_image& image, int slot, const std::string& name11,
                          int first_cluster, unsigned size)
 {
-    const fat12_test_geometry& g = fat12_geometry(image.layout);
-    if (name11.size() != 11 || slot < 0 || slot >= g.root_entries)
-        throw std::invalid_argument("bad directory entry " + std::to_string(slot));
-    size_t at = static_cast<size_t>(g.root_start * g.bytes_per_sector + slot * 32);
+    if (name11.size() != 11)
+        throw std::invalid_argument("not an 11-byte name: " + name11);
+    size_t at = root_entry_position(image, slot);
     std::fill(image.bytes.begin() + static_cast<long>(at),
               image.bytes.begin() + static_cast<long>(at + 32), 0);
     std::copy(name11.begin(), name11.end(), image.bytes.begin() + static_cast<long>(at));
     image.bytes[at + 11] = 0x20;
     put_le16(image.bytes, at + 26, static_cast<unsigned>(first_cluster));
     put_le32(image.bytes, at + 28, size);
+}
+
+void set_fat12_file_size(fat12_test_image& image, int slot, unsigned size)
+{
+    put_le32(image.bytes, root_entry_position(image, slot) + 28, size);
 }
 
 size_t fat12_cluster_offset(const fat12_test_image& image, int cluster)
@@ -146,10 +153,14 @@ size_t fat12_cluster_offset(const fat12_test_image& image, int cluster)
 }
 
 void put_fat12_file(fat12_test_image& image, int slot, const std::string& name11,
-                    const byte_vector& data, const std::vector<int>& clusters, int end_mark)
+                    const byte_vector& data, const std::vector<int>& clusters, int end_mark,
+                    fat12_fat_copies copies)
 {
     const fat12_test_geometry& g = fat12_geometry(image.layout);
     size_t cluster_bytes = static_cast<size_t>(g.bytes_per_sector * g.sectors_per_cluster);
+    if (data.size() > clusters.size() * cluster_bytes)
+        throw std::invalid_argument(std::to_string(data.size()) + " bytes do not fit " +
+                                    std::to_string(clusters.size()) + " clusters");
     for (size_t i = 0; i < clusters.size(); i++) {
         size_t from = i * cluster_bytes;
         if (from < data.size()) {
@@ -159,7 +170,8 @@ void put_fat12_file(fat12_test_image& image, int slot, const std::string& name11
                 data.begin() + static_cast<long>(from + count),
                 image.bytes.begin() + static_cast<long>(fat12_cluster_offset(image, clusters[i])));
         }
-        set_fat12_entry(image, clusters[i], i + 1 < clusters.size() ? clusters[i + 1] : end_mark);
+        set_fat12_entry(image, clusters[i], i + 1 < clusters.size() ? clusters[i + 1] : end_mark,
+                        copies);
     }
     put_fat12_dir_entry(image, slot, name11, clusters.empty() ? 0 : clusters[0],
                         static_cast<unsigned>(data.size()));

@@ -38,9 +38,13 @@ struct fat12_test_image {
 // zero.
 fat12_test_image make_blank_fat12_image(fat12_test_layout layout);
 
-// Sets a 12-bit FAT entry in both FAT copies / reads it from the first.
-void set_fat12_entry(fat12_test_image& image, int cluster, int value);
-int fat12_entry(const byte_vector& bytes, const fat12_test_geometry& geometry, int cluster);
+// The FAT copies that a change of the FAT reaches: both, as a formatter
+// keeps them, or one alone, for images whose copies disagree.
+enum class fat12_fat_copies { both, first_only, second_only };
+
+// Sets a 12-bit FAT entry of a cluster from 0 to cluster_count + 1.
+void set_fat12_entry(fat12_test_image& image, int cluster, int value,
+                     fat12_fat_copies copies = fat12_fat_copies::both);
 
 // The 11-byte name field: base and extension padded with spaces, letters
 // kept as given, a first byte 0xE5 stored as 0x05.
@@ -54,13 +58,19 @@ void put_fat12_dir_entry(fat12_test_image& image, int slot, const std::string& n
 // Byte position of a cluster's first sector.
 size_t fat12_cluster_offset(const fat12_test_image& image, int cluster);
 
+// Rewrites the size field of root directory entry slot, for a file whose
+// size and chain disagree.
+void set_fat12_file_size(fat12_test_image& image, int slot, unsigned size);
+
 // Places a file: its bytes fill the clusters in the order given (as far as
-// they reach), each cluster's entry names the next one, the last holds
-// end_mark, and the root entry at slot gets the size of data and the first
-// cluster (0 when clusters is empty).
+// they reach), each cluster's entry names the next one in the FAT copies
+// named, the last holds end_mark, and the root entry at slot gets the size
+// of data and the first cluster (0 when clusters is empty). Throws
+// std::invalid_argument, changing nothing, when data needs more bytes than
+// the clusters hold.
 void put_fat12_file(fat12_test_image& image, int slot, const std::string& name11,
-                    const byte_vector& data, const std::vector<int>& clusters,
-                    int end_mark = 0xFFF);
+                    const byte_vector& data, const std::vector<int>& clusters, int end_mark = 0xFFF,
+                    fat12_fat_copies copies = fat12_fat_copies::both);
 
 // The image's bytes behind a header of offset bytes of fill, as a file whose
 // sector 0 begins at byte offset.

@@ -29,8 +29,10 @@ void print_usage()
 // complete listing, -1 after the failing step's line.
 int list_talk_file(const fat12_image* image, const char* path)
 {
+    // The size field is signed: only -1 means that the lookup failed, any
+    // other value (negative ones included) is a size of the wrong kind.
     int size = get_fat12_file_size(image, talk_file_name, true);
-    if (size < 0) {
+    if (size == -1) {
         printf("error: read disk image '%s/%s'\n", path, talk_file_name);
         return -1;
     }
