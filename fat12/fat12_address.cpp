@@ -1,7 +1,7 @@
 #include "fat12_image.h"
 
 // A closed record has no geometry; the conversions then give -1 (or 0, 0, 0)
-// rather than dividing by zero.
+// rather than dividing by zero, and an index asked for is still written (0).
 
 int cluster_to_sector(const fat12_image* image, int cluster)
 {
@@ -12,8 +12,11 @@ int cluster_to_sector(const fat12_image* image, int cluster)
 
 int sector_to_cluster(const fat12_image* image, int sector, int* index)
 {
-    if (image->sectors_per_cluster <= 0)
+    if (image->sectors_per_cluster <= 0) {
+        if (index != nullptr)
+            *index = 0;
         return -1;
+    }
     int d = sector - image->data_start;
     if (index != nullptr)
         *index = d % image->sectors_per_cluster;

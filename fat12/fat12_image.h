@@ -97,7 +97,8 @@ const unsigned char* find_dir_entry(const fat12_image* image, int dir_cluster, i
 // Files of the root directory (fat12_file_read.cpp). The write operations
 // on the same record belong in a file of their own beside it.
 
-// The size field of the file's root directory entry, or -1.
+// The size field of the file's root directory entry, a signed value, or -1
+// (which a size field of 0xFFFFFFFF gives too).
 int get_fat12_file_size(const fat12_image* image, const char* name, bool ignore_case);
 
 // Copies the file's bytes along its cluster chain into dest of dest_size
@@ -112,7 +113,7 @@ int read_fat12_file(const fat12_image* image, const char* name, unsigned char* d
 int cluster_to_sector(const fat12_image* image, int cluster);
 
 // The cluster that holds sector; index, when given, receives the sector's
-// position inside the cluster.
+// position inside the cluster. A closed record gives -1 and index 0.
 int sector_to_cluster(const fat12_image* image, int sector, int* index);
 
 // Cylinder, head and sector (from 1) of a cluster's first sector; 0, 0, 0

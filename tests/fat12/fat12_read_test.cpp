@@ -2,7 +2,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstring>
 
+#include "capture_stdout.h"
 #include "fat12_test_util.h"
 
 namespace {
@@ -218,6 +220,62 @@ TEST(Fat12Read, FirstClusterAndNameFailures)
     free_fat12_image(&opened.image, false);
 }
 
+// The size field is signed: a negative size is never larger than the
+// destination, so nothing is copied; a negative destination size is smaller
+// than any file of size 0 or more.
+TEST(Fat12Read, SignedFileAndDestinationSizes)
+{
+    struct row {
+        unsigned size_field;
+        int dest_size;         // the destination itself always has 16 bytes
+        std::string size_out;  // get_fat12_file_size: result, then what it printed
+        int result;
+        std::string out;
+        byte_vector dest;
+    };
+    const row rows[] = {
+        {10, 16, "10", 0, "file size mismatch 'F.BIN' 10 != 16 ... ignored\n",
+         join({part(data, 0, 10), untouched(6)})},
+        {0x80000000u, 16, "-2147483648", 0,
+         "file size mismatch 'F.BIN' -2147483648 != 16 ... ignored\n", untouched(16)},
+        {0xFFFFFFFEu, 0, "-2", 0, "file size mismatch 'F.BIN' -2 != 0 ... ignored\n",
+         untouched(16)},
+        {0xFFFFFFFFu, 16, "-1", 0, "file size mismatch 'F.BIN' -1 != 16 ... ignored\n",
+         untouched(16)},
+        {10, -1, "10", -1, "file size error 'F.BIN' 10 > -1\n", untouched(16)},
+        {0, -1, "0", -1, "file size error 'F.BIN' 0 > -1\n", untouched(16)},
+        {10, -2147483647 - 1, "10", -1, "file size error 'F.BIN' 10 > -2147483648\n",
+         untouched(16)},
+        {0x80000000u, -1, "-2147483648", 0,
+         "file size mismatch 'F.BIN' -2147483648 != -1 ... ignored\n", untouched(16)},
+        {0xFFFFFFFEu, -5, "-2", -1, "file size error 'F.BIN' -2 > -5\n", untouched(16)},
+        {0xFFFFFFFFu, -1, "-1", 0, "", untouched(16)},
+        {0x80000000u, -2147483647 - 1, "-2147483648", 0, "", untouched(16)},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(std::to_string(r.size_field) + " " + std::to_string(r.dest_size));
+        fat12_test_image built = make_blank_fat12_image(xdf);
+        put_fat12_file(built, 0, file_name, part(data, 0, 10), {2});
+        set_fat12_file_size(built, 0, r.size_field);
+        temp_dir dir;
+        opened_image opened = open_test_image(dir, built.bytes);
+        ASSERT_EQ(opened.result, 0);
+        int size = 0;
+        std::string size_out =
+            capture_stdout([&] { size = get_fat12_file_size(&opened.image, "F.BIN", false); });
+        EXPECT_EQ(std::to_string(size) + size_out, r.size_out);
+        byte_vector dest = untouched(16);
+        int result = 0;
+        std::string out = capture_stdout([&] {
+            result = read_fat12_file(&opened.image, "F.BIN", dest.data(), r.dest_size, false);
+        });
+        EXPECT_EQ(result, r.result);
+        EXPECT_EQ(out, r.out);
+        EXPECT_EQ(dest, r.dest);
+        free_fat12_image(&opened.image, false);
+    }
+}
+
 TEST(Fat12Address, ConvertsBetweenClustersSectorsAndPhysicalAddresses)
 {
     struct row {
@@ -277,6 +335,99 @@ TEST(Fat12Address, ConvertsBetweenClustersSectorsAndPhysicalAddresses)
     free_fat12_image(&opened.image, false);
 }
 
+// Sector 0 of a track stands for the last sector of the track before it;
+// sectors before the data area give cluster numbers below 2, and the index
+// keeps the sign of the distance to the data area.
+TEST(Fat12Address, PhysicalAddressesOutsideTheDataArea)
+{
+    struct row {
+        fat12_test_layout layout;
+        int cylinder, head, sector;
+        int cluster, index;
+    };
+    const row rows[] = {
+        {xdf, 0, 1, 0, -2, 0},  {xdf, 0, 1, 3, 1, 0},   {xdf, 0, 0, 0, -10, 0},
+        {xdf, 1, 0, 0, 6, 0},   {dd9, 0, 0, 0, -5, -1}, {dd9, 0, 1, 0, -1, 0},
+        {dd9, 0, 1, 5, 2, -1},  {dd9, 1, 0, 0, 3, 1},   {dd9, 79, 1, 9, 714, 1},
+        {dd8, 0, 0, 0, -4, -1}, {dd8, 0, 1, 0, 0, -1},  {dd8, 0, 1, 5, 2, 0},
+        {dd8, 0, 1, 6, 2, 1},   {dd8, 1, 0, 0, 3, 1},   {dd8, 79, 1, 8, 635, 1},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(std::to_string(r.cylinder) + "/" + std::to_string(r.head) + "/" +
+                     std::to_string(r.sector));
+        temp_dir dir;
+        opened_image opened = open_test_image(dir, make_blank_fat12_image(r.layout).bytes);
+        ASSERT_EQ(opened.result, 0);
+        int index = -9;
+        int cluster = chs_to_cluster(&opened.image, r.cylinder, r.head, r.sector, &index);
+        EXPECT_EQ((std::vector<int>{cluster, index}), (std::vector<int>{r.cluster, r.index}));
+        free_fat12_image(&opened.image, false);
+    }
+}
+
+// The 655,360-byte layout behind a header: byte positions of its areas, and
+// clusters of its sectors.
+TEST(Fat12Address, SectorPositionsOfThe655360ByteLayout)
+{
+    const fat12_test_image built = make_blank_fat12_image(dd8);
+    temp_dir dir;
+    opened_image opened = open_test_image(dir, fat12_image_with_header(built, 64), 64);
+    ASSERT_EQ(opened.result, 0);
+    struct row {
+        int sector;
+        int position;  // get_sector_offset
+        int cluster, index;
+    };
+    const row rows[] = {
+        {0, 64, -4, 0},            // boot sector
+        {1, 64 + 0x200, -3, -1},   // FAT copy 1
+        {3, 64 + 0x600, -2, -1},   // FAT copy 2
+        {5, 64 + 0xA00, -1, -1},   // root directory
+        {11, 64 + 0x1600, 2, -1},  // last root sector
+        {12, 64 + 0x1800, 2, 0},   // cluster 2
+        {13, 64 + 0x1A00, 2, 1},
+        {14, 64 + 0x1C00, 3, 0},
+        {1279, 64 + 0x9FE00, 635, 1},  // last sector of the image
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.sector);
+        int index = -9;
+        int cluster = sector_to_cluster(&opened.image, r.sector, &index);
+        EXPECT_EQ((std::vector<int>{get_sector_offset(&opened.image, r.sector), cluster, index}),
+                  (std::vector<int>{r.position, r.cluster, r.index}));
+    }
+    // The last sector's bytes are those of the built image.
+    int last = get_sector_offset(&opened.image, 1279);
+    EXPECT_EQ(byte_vector(opened.image.buffer + last, opened.image.buffer + last + 512),
+              part(built.bytes, 0x9FE00, 512));
+    free_fat12_image(&opened.image, false);
+}
+
+// A closed record has no geometry: every conversion gives its failure value
+// and writes every out-parameter it was given.
+TEST(Fat12Address, ClosedRecord)
+{
+    fat12_image closed;
+    memset(&closed, 0, sizeof closed);
+    int index = -9, chs_index = -9, c = -9, h = -9, s = -9;
+    std::vector<int> got = {
+        cluster_to_sector(&closed, 2),
+        sector_to_cluster(&closed, 11, &index),
+        chs_to_cluster(&closed, 0, 1, 4, &chs_index),
+        get_fat_entry(&closed, 0),
+        get_sector_offset(&closed, 5),
+    };
+    cluster_to_chs(&closed, 2, &c, &h, &s);
+    got.insert(got.end(), {index, chs_index, c, h, s});
+    EXPECT_EQ(got, (std::vector<int>{-1, -1, -1, -1, 0, 0, 0, 0, 0, 0}));
+    EXPECT_EQ(sector_to_cluster(&closed, 11, nullptr), -1);
+    EXPECT_EQ(chs_to_cluster(&closed, 0, 1, 4, nullptr), -1);
+    EXPECT_EQ(find_dir_entry(&closed, -1, 192, "TALKDATABIN", true), nullptr);
+    read_result read = read_test_file(closed, "TALKDATA.BIN", 8, true);
+    EXPECT_EQ(read.out + std::to_string(read.result), "can't find 'TALKDATA.BIN'\n-1");
+    EXPECT_EQ(read.dest, untouched(8));
+}
+
 TEST(Fat12Address, LittleEndianFields)
 {
     const unsigned char bytes[] = {0x01, 0x82, 0xF3, 0xA4, 0x55};
@@ -284,6 +435,39 @@ TEST(Fat12Address, LittleEndianFields)
     EXPECT_EQ(fat12::read_le16(bytes + 1), 0xF382u);
     EXPECT_EQ(fat12::read_le32(bytes), 0xA4F38201u);
     EXPECT_EQ(fat12::read_le32(bytes + 1), 0x55A4F382u);
+}
+
+}  // namespace
+
+namespace {
+
+// The builder never drops bytes: a file whose data the clusters cannot hold
+// is refused and the image stays as it was.
+TEST(Fat12Builder, RefusesDataThatDoesNotFitItsClusters)
+{
+    struct row {
+        fat12_test_layout layout;
+        size_t size;
+        std::vector<int> clusters;
+        bool refused;
+    };
+    const row rows[] = {
+        {xdf, 2048, {2, 3}, false}, {xdf, 2049, {2, 3}, true}, {dd9, 1024, {9}, false},
+        {dd9, 1025, {9}, true},     {dd8, 0, {}, false},       {dd8, 1, {}, true},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.size);
+        fat12_test_image built = make_blank_fat12_image(r.layout);
+        const byte_vector blank = built.bytes;
+        bool refused = false;
+        try {
+            put_fat12_file(built, 0, file_name, part(data, 0, r.size), r.clusters);
+        } catch (const std::invalid_argument&) {
+            refused = true;
+        }
+        EXPECT_EQ(refused, r.refused);
+        EXPECT_EQ(built.bytes == blank, r.refused);
+    }
 }
 
 }  // namespace
