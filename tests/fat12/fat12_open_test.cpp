@@ -169,6 +169,121 @@ TEST(Fat12LoadFat, DecodesEveryEntryUpToTheLastDataCluster)
     }
 }
 
+// Only the first FAT copy is read: a second copy that is empty, or names
+// another chain, changes nothing, and a second copy cannot mend the first.
+TEST(Fat12LoadFat, FollowsTheFirstFatCopy)
+{
+    using changes = std::vector<std::pair<int, int>>;  // cluster, entry
+    struct row {
+        const char* what;
+        changes first;   // applied to copy 1 after the file was placed in both
+        changes second;  // applied to copy 2
+        int result;
+        std::string out;
+        size_t copied;  // bytes of the file in the destination
+    };
+    const row rows[] = {
+        {"copies equal", {}, {}, 0, "", 3000},
+        {"copy 2 empty", {}, {{2, 0}, {3, 0}, {4, 0}}, 0, "", 3000},
+        {"copy 2 another chain", {}, {{2, 10}, {10, 11}, {11, 0xFFF}}, 0, "", 3000},
+        {"copy 2 ends early", {}, {{3, 0xFFF}}, 0, "", 3000},
+        {"copy 1 ends early", {{3, 0xFFF}}, {}, -1, "illegal cluster 0xFFF\n", 2048},
+        {"copy 1 leaves the data",
+         {{2, 1223}},
+         {},
+         -1,
+         "can't get sector from cluster 0x4C7\n",
+         1024},
+    };
+    const byte_vector data = fat12_test_bytes(3000, 3);
+    const byte_vector other = fat12_test_bytes(2048, 4);
+    for (fat12_test_layout layout :
+         {fat12_test_layout::xdf, fat12_test_layout::dd9, fat12_test_layout::dd8}) {
+        for (const row& r : rows) {
+            SCOPED_TRACE(std::to_string(fat12_geometry(layout).image_size) + " " + r.what);
+            fat12_test_image built = make_blank_fat12_image(layout);
+            put_fat12_file(built, 0, "F       BIN", data, {2, 3, 4});
+            put_fat12_file(built, 1, "OTHER      ", other, {10, 11}, 0xFFF,
+                           fat12_fat_copies::second_only);
+            for (const auto& change : r.first)
+                set_fat12_entry(built, change.first, change.second, fat12_fat_copies::first_only);
+            for (const auto& change : r.second)
+                set_fat12_entry(built, change.first, change.second, fat12_fat_copies::second_only);
+            temp_dir dir;
+            opened_image opened = open_test_image(dir, built.bytes);
+            ASSERT_EQ(opened.result, 0);
+            read_result read = read_test_file(opened.image, "F.BIN", 3000);
+            byte_vector expected(data.begin(), data.begin() + long(r.copied));
+            expected.resize(3000, 0xAA);
+            EXPECT_EQ(read.result, r.result);
+            EXPECT_EQ(read.out, r.out);
+            EXPECT_EQ(read.dest, expected);
+            // OTHER's chain is in copy 2 alone.
+            EXPECT_EQ((std::vector<int>{get_fat_entry(&opened.image, 10),
+                                        get_fat_entry(&opened.image, 11)}),
+                      (std::vector<int>{0, 0}));
+            free_fat12_image(&opened.image, false);
+        }
+    }
+}
+
+// The FAT must hold an entry for every cluster number from 0 to
+// cluster_count + 1. With one FAT sector a 1,024-byte sector holds 682
+// entries and a 512-byte one 341; one sector more of data area tips the
+// count over.
+TEST(Fat12LoadFat, CapacityCheckAtItsBoundary)
+{
+    struct row {
+        fat12_test_layout layout;
+        int total_sectors;  // with fat_sectors 1
+        int result;
+        std::string out;
+        int cluster_count;
+    };
+    const row rows[] = {
+        {fat12_test_layout::xdf, 691, 0, "", 680},
+        {fat12_test_layout::xdf, 692, -1, "can't calculate FAT size\n", 681},
+        {fat12_test_layout::xdf, 1232, -1, "can't calculate FAT size\n", 1221},
+        {fat12_test_layout::dd9, 693, 0, "", 339},
+        {fat12_test_layout::dd9, 694, -1, "can't calculate FAT size\n", 340},
+        {fat12_test_layout::dd8, 691, 0, "", 339},
+        {fat12_test_layout::dd8, 692, -1, "can't calculate FAT size\n", 340},
+    };
+    for (const row& r : rows) {
+        SCOPED_TRACE(std::to_string(fat12_geometry(r.layout).image_size) + " " +
+                     std::to_string(r.total_sectors));
+        const int last = r.cluster_count + 1;
+        fat12_test_image built = make_blank_fat12_image(r.layout);
+        set_fat12_entry(built, 2, 0x123);
+        set_fat12_entry(built, last - 1, 0xFF7);
+        set_fat12_entry(built, last, 0xABC);
+        temp_dir dir;
+        opened_image opened = open_test_image(dir, built.bytes);
+        ASSERT_EQ(opened.result, 0);
+
+        fat12_image copy = opened.image;
+        copy.fat = nullptr;
+        copy.fat_sectors = 1;
+        copy.total_sectors = r.total_sectors;
+        int result = 0;
+        std::string out = capture_stdout([&] { result = load_fat(&copy); });
+        EXPECT_EQ(result, r.result);
+        EXPECT_EQ(out, r.out);
+        EXPECT_EQ(copy.cluster_count, r.cluster_count);
+        if (r.result == 0) {
+            // The last entry lies at the end of the one FAT sector.
+            EXPECT_EQ(
+                (std::vector<int>{get_fat_entry(&copy, 2), get_fat_entry(&copy, last - 1),
+                                  get_fat_entry(&copy, last), get_fat_entry(&copy, last + 1)}),
+                (std::vector<int>{0x123, 0xFF7, 0xABC, -1}));
+            free(copy.fat);
+        } else {
+            EXPECT_EQ(copy.fat, nullptr);
+        }
+        free_fat12_image(&opened.image, false);
+    }
+}
+
 TEST(Fat12LoadFat, RefusesARecordItCannotDecode)
 {
     temp_dir dir;
@@ -178,16 +293,9 @@ TEST(Fat12LoadFat, RefusesARecordItCannotDecode)
     fat12_image copy = opened.image;
     copy.fat = nullptr;
 
-    // One FAT sector of 1,024 bytes holds 682 entries, fewer than 1,223.
-    copy.fat_sectors = 1;
-    std::string out = capture_stdout([&] { EXPECT_EQ(load_fat(&copy), -1); });
-    EXPECT_EQ(out, "can't calculate FAT size\n");
-    EXPECT_EQ(copy.fat, nullptr);
-
     // Without a buffer, or with sectors past the buffer's end: no message.
-    copy.fat_sectors = 2;
     copy.buffer = nullptr;
-    out = capture_stdout([&] { EXPECT_EQ(load_fat(&copy), -1); });
+    std::string out = capture_stdout([&] { EXPECT_EQ(load_fat(&copy), -1); });
     copy.buffer = opened.image.buffer;
     copy.total_sectors = 1233;
     out += capture_stdout([&] { EXPECT_EQ(load_fat(&copy), -1); });
