@@ -6,9 +6,9 @@
 
 namespace {
 
-bool all_zero(const uint8_t* bytes, int count)
+bool all_zero(const uint8_t* bytes, int32_t count)
 {
-    for (int i = 0; i < count; i++) {
+    for (int32_t i = 0; i < count; i++) {
         if (bytes[i] != 0)
             return false;
     }
@@ -27,20 +27,18 @@ int read_d88_track_from_buffer(d88_track* track, const uint8_t* disk_start, int3
     track->sector_count = 0;
     track->sectors = nullptr;
 
-    // The count field and the empty-track test need a whole sector header
-    // inside the extent. A shorter extent can hold no sector: the sector
-    // reader refuses the first header and says why.
-    if (end - offset < d88_sector_header_size) {
-        d88_sector first;
-        read_d88_sector_from_buffer(&first, disk_start, offset, end);
-        printf("read sector %d error\n", 0);
-        return -1;
-    }
-
+    // Nothing past the extent is read: bytes beyond it count as absent.
+    // The count field is 0 unless it lies wholly inside the extent, and
+    // the empty-track test looks at the extent's bytes up to 16 of them.
+    // end > offset >= 1, so end - offset cannot overflow.
+    int32_t extent = end - offset;
     const uint8_t* first_header = disk_start + offset;
-    int32_t count = d88::read_le16(first_header + d88_sector_count_offset);
+    int32_t count = 0;
+    if (extent >= d88_sector_count_offset + 2)
+        count = d88::read_le16(first_header + d88_sector_count_offset);
     track->sector_count = count;
-    if (count == 0 && all_zero(first_header, d88_sector_header_size))
+    int32_t tested = extent < d88_sector_header_size ? extent : d88_sector_header_size;
+    if (count == 0 && all_zero(first_header, tested))
         return 0;
     if (count < 1) {
         printf("illegal data: # of sectors = %d\n", count);
@@ -55,6 +53,7 @@ int read_d88_track_from_buffer(d88_track* track, const uint8_t* disk_start, int3
     }
     track->sectors = sectors;
 
+    // The sector reader refuses a header that does not fit in the extent.
     int32_t position = offset;
     for (int32_t i = 0; i < count; i++) {
         if (read_d88_sector_from_buffer(&sectors[i], disk_start, position, end) < 0) {

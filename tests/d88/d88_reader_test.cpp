@@ -2,8 +2,10 @@
 // prints, and the images they accept, compared as a dump of the model.
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <functional>
 #include <memory>
+#include <stdexcept>
 
 #include "capture_stdout.h"
 #include "d88_test_helpers.h"
@@ -247,24 +249,107 @@ const failing_read failing_reads[] = {
          return d.bytes();
      },
      "memory exhaust!\nread sector 1 error\nread track 0 error [DISK]\nread disk 1 error\n"},
-    {"a track extent shorter than a sector header",
+    {"an 8-byte extent with one non-zero byte outside the count field",
      [] {
          d88_disk_builder d;
          d.name = text_bytes("DISK");
-         d.track_offsets[0] = d.append(byte_vector(8, 0));
+         d.track_offsets[0] = d.append({0, 0, 0, 0, 0, 0, 0, 1});
+         d.add_track(1, {small_sector(0, 1, 1, {1})});
+         return d.bytes();
+     },
+     "illegal data: # of sectors = 0\nread track 0 error [DISK]\nread disk 1 error\n"},
+    {"an 8-byte extent whose count field says one sector",
+     [] {
+         d88_disk_builder d;
+         d.name = text_bytes("DISK");
+         d.track_offsets[0] = d.append({0, 0, 0, 0, 1, 0, 0, 0});
          d.add_track(1, {small_sector(0, 1, 1, {1})});
          return d.bytes();
      },
      "data error: data size(0x000002B8) < offset(0x000002B0)\n"
      "read sector 0 error\nread track 0 error [DISK]\nread disk 1 error\n"},
-    {"a last track of six zero bytes at the very end of the buffer",
+    {"a 5-byte last extent cuts the count field: its one byte is not a count",
      [] {
          auto d = one_track_disk();
-         d.track_offsets[1] = d.append(byte_vector(6, 0));
+         d.track_offsets[1] = d.append({0, 0, 0, 0, 3});
          return d.bytes();
      },
-     "data error: data size(0x000002CA) < offset(0x000002C4)\n"
-     "read sector 0 error\nread track 1 error [DISK]\nread disk 1 error\n"},
+     "illegal data: # of sectors = 0\nread track 1 error [DISK]\nread disk 1 error\n"},
+    {"16 bytes with only byte 15 non-zero",
+     [] {
+         auto d = one_track_disk();
+         byte_vector bytes(16, 0);
+         bytes[15] = 0x01;
+         d.track_offsets[1] = d.append(bytes);
+         return d.bytes();
+     },
+     "illegal data: # of sectors = 0\nread track 1 error [DISK]\nread disk 1 error\n"},
+    {"16 bytes with only byte 10 non-zero, the track stored first",
+     [] {
+         d88_disk_builder d;
+         d.name = text_bytes("DISK");
+         byte_vector bytes(16, 0);
+         bytes[10] = 0x80;
+         d.track_offsets[7] = d.append(bytes);
+         d.add_track(0, {small_sector(0, 0, 1, {1})});
+         return d.bytes();
+     },
+     "illegal data: # of sectors = 0\nread track 7 error [DISK]\nread disk 1 error\n"},
+    {"an offset of 672 in a disk of size 672",
+     [] {
+         d88_disk_builder d;
+         d.name = text_bytes("S");
+         d.header_size = 672;
+         d.track_offsets[0] = 672;
+         return d.bytes();
+     },
+     "illegal data: [S] track 0 offset = 0x000002A0\nread disk 1 error\n"},
+    {"two damaged tracks: the first slot fails, though stored last",
+     [] {
+         d88_disk_builder d;
+         d.name = text_bytes("DISK");
+         auto bad = small_sector(0, 1, 1, {1, 2});
+         bad.size_field = 3;
+         d.add_track(5, {bad});  // 0x2B0-0x2C1, extent up to slot 2's track
+         d.add_track(2, {small_sector(0, 0, 1, {3, 4}, 0)});
+         return d.bytes();
+     },
+     "illegal data: # of sectors = 0\nread track 2 error [DISK]\nread disk 1 error\n"},
+    {"a name of 17 bytes without NUL in the disk size line",
+     [] {
+         auto d = one_track_disk("ABCDEFGHIJKLMNOPQ");
+         d.reserved = text_bytes("RSTUVWXYZ");
+         d.disk_size = 0x10000;
+         return d.bytes();
+     },
+     "illegal data: [ABCDEFGHIJKLMNOPQ] disk size = 0x00010000\nread disk 1 error\n"},
+    {"a name of 17 bytes without NUL in the disk type line",
+     [] {
+         auto d = one_track_disk("ABCDEFGHIJKLMNOPQ");
+         d.reserved = text_bytes("RSTUVWXYZ");
+         d.write_protect = 0x10;
+         d.media_type = 0x01;
+         return d.bytes();
+     },
+     "illegal data: [ABCDEFGHIJKLMNOPQ] disk type = 0x01\nread disk 1 error\n"},
+    {"a name of 17 bytes without NUL in the track offset line",
+     [] {
+         auto d = one_track_disk("ABCDEFGHIJKLMNOPQ");
+         d.reserved = text_bytes("RSTUVWXYZ");
+         d.track_offsets[9] = 0x2A1;
+         return d.bytes();
+     },
+     "illegal data: [ABCDEFGHIJKLMNOPQ] track 9 offset = 0x000002A1\nread disk 1 error\n"},
+    {"a name of 17 bytes without NUL in the read track line",
+     [] {
+         d88_disk_builder d;
+         d.name = text_bytes("ABCDEFGHIJKLMNOPQ");
+         d.reserved = text_bytes("RSTUVWXYZ");
+         d.add_track(3, {small_sector(1, 1, 1, {1}, 0)});
+         return d.bytes();
+     },
+     "illegal data: # of sectors = 0\nread track 3 error [ABCDEFGHIJKLMNOPQ]\n"
+     "read disk 1 error\n"},
 };
 
 class ReadImageFailure : public testing::TestWithParam<failing_read> {};
@@ -420,6 +505,50 @@ const accepted_read accepted_reads[] = {
      "  slot 6 offset 740 sectors 1\n"
      "    02/01/01 N01 count 1 density 00 deleted 00 status 00 reserved 0000000000"
      " size 1 data BB\n"},
+    {"an 8-byte zero extent before a track is an empty track",
+     [] {
+         d88_disk_builder d;
+         d.track_offsets[0] = d.append(byte_vector(8, 0));
+         d.add_track(1, {small_sector(0, 1, 1, {0xC1})});
+         return d.bytes();
+     },
+     1, "",
+     "image of 1 disks\n"
+     "disk name 0000000000000000000000000000000000 reserved 000000000000000000"
+     " protect 00 media 00 size 713\n"
+     "  slot 0 offset 688 sectors 0 none\n"
+     "  slot 1 offset 696 sectors 1\n"
+     "    00/01/01 N01 count 1 density 00 deleted 00 status 00 reserved 0000000000"
+     " size 1 data C1\n"},
+    {"six zero bytes at the very end of the buffer are an empty track",
+     [] {
+         auto d = one_track_disk();
+         d.track_offsets[1] = d.append(byte_vector(6, 0));
+         return d.bytes();
+     },
+     1, "",
+     "image of 1 disks\n"
+     "disk name 4449534B00000000000000000000000000 reserved 000000000000000000"
+     " protect 00 media 00 size 714\n"
+     "  slot 0 offset 688 sectors 1\n"
+     "    00/00/01 N01 count 1 density 00 deleted 00 status 00 reserved 0000000000"
+     " size 4 data 01020304\n"
+     "  slot 1 offset 708 sectors 0 none\n"},
+    {"a zero-data sector ending exactly at the extent end",
+     [] {
+         d88_disk_builder d;
+         d.add_track(0, {small_sector(0, 0, 1, {0x11}, 2), small_sector(0, 0, 2, {}, 2)});
+         return d.bytes();
+     },
+     1, "",
+     "image of 1 disks\n"
+     "disk name 0000000000000000000000000000000000 reserved 000000000000000000"
+     " protect 00 media 00 size 721\n"
+     "  slot 0 offset 688 sectors 2\n"
+     "    00/00/01 N01 count 2 density 00 deleted 00 status 00 reserved 0000000000"
+     " size 1 data 11\n"
+     "    00/00/02 N01 count 2 density 00 deleted 00 status 00 reserved 0000000000"
+     " size 0 data none\n"},
     {"every sector field is stored as read",
      [] {
          d88_disk_builder d;
@@ -528,6 +657,9 @@ const refused_call refused_calls[] = {
     {"track: end before the offset",
      [] { return read_d88_track_from_buffer(&track_record, exact_zeros(720), 700, 690); },
      "read_d88_track_from_buffer: illegal parameter\n"},
+    {"track: negative offset",
+     [] { return read_d88_track_from_buffer(&track_record, exact_zeros(720), -16, 720); },
+     "read_d88_track_from_buffer: illegal parameter\n"},
     {"sector: no record",
      [] { return read_d88_sector_from_buffer(nullptr, exact_zeros(720), 688, 720); },
      "read_d88_sector_from_buffer: illegal parameter\n"},
@@ -536,6 +668,9 @@ const refused_call refused_calls[] = {
      "read_d88_sector_from_buffer: illegal parameter\n"},
     {"sector: negative position",
      [] { return read_d88_sector_from_buffer(&sector_record, exact_zeros(720), -16, 720); },
+     "read_d88_sector_from_buffer: illegal parameter\n"},
+    {"sector: position 0",
+     [] { return read_d88_sector_from_buffer(&sector_record, exact_zeros(720), 0, 720); },
      "read_d88_sector_from_buffer: illegal parameter\n"},
     {"sector: end 0",
      [] { return read_d88_sector_from_buffer(&sector_record, exact_zeros(720), 688, 0); },
@@ -547,15 +682,37 @@ const refused_call refused_calls[] = {
 
 class RefusedCall : public testing::TestWithParam<refused_call> {};
 
-TEST_P(RefusedCall, PrintsItsOwnIllegalParameterLine)
+// Every record starts as a pattern that no reader writes; a refused call
+// must leave all of them as they were.
+template <typename T>
+void fill_pattern(T& record)
+{
+    memset(static_cast<void*>(&record), 0xA5, sizeof record);
+}
+
+template <typename T>
+bool holds_pattern(const T& record)
+{
+    T pattern;
+    fill_pattern(pattern);
+    return memcmp(&record, &pattern, sizeof record) == 0;
+}
+
+TEST_P(RefusedCall, PrintsItsOwnIllegalParameterLineAndChangesNothing)
 {
     SCOPED_TRACE(GetParam().name);
-    image_record = {7, nullptr};
+    fill_pattern(image_record);
+    fill_pattern(disk_record);
+    fill_pattern(track_record);
+    fill_pattern(sector_record);
     int result = 0;
     std::string out = capture_stdout([&] { result = GetParam().call(); });
     EXPECT_EQ(result, -1);
     EXPECT_EQ(out, GetParam().out);
-    EXPECT_EQ(image_record.disk_count, 7);  // a refused image record stays as it was
+    EXPECT_TRUE(holds_pattern(image_record));
+    EXPECT_TRUE(holds_pattern(disk_record));
+    EXPECT_TRUE(holds_pattern(track_record));
+    EXPECT_TRUE(holds_pattern(sector_record));
 }
 
 INSTANTIATE_TEST_SUITE_P(Reader, RefusedCall, testing::ValuesIn(refused_calls));
@@ -613,6 +770,50 @@ TEST(LowerReaders, ReadADiskATrackAndASectorOnTheirOwn)
     ASSERT_EQ(sector.data_size, 1);
     EXPECT_EQ(sector.data[0], 6);
     free(sector.data);
+}
+
+// The builder refuses values its 16-bit fields cannot hold rather than
+// cutting them; up to 0xFFFF they are stored whole.
+struct builder_limit {
+    const char* name;
+    std::function<byte_vector()> build;
+    bool throws;
+};
+
+const builder_limit builder_limits[] = {
+    {"data of 0x10000 bytes",
+     [] { return d88_sector_bytes(small_sector(0, 0, 1, byte_vector(0x10000, 1))); }, true},
+    {"data of 0xFFFF bytes",
+     [] { return d88_sector_bytes(small_sector(0, 0, 1, byte_vector(0xFFFF, 1))); }, false},
+    {"a track of 0x10000 sectors",
+     [] { return d88_track_bytes(make_d88_track(0, 0, 1, 0x10000, 1, 0)); }, true},
+    {"a negative sector count", [] { return d88_track_bytes(make_d88_track(0, 0, 1, -1, 1, 0)); },
+     true},
+    {"a talk track edited to 0x10000 sectors",
+     [] {
+         return make_d88_talk_disk(byte_vector(0x10000, 0),
+                                   [](int town, d88_track_image& track) {
+                                       if (town == 0)
+                                           track.resize(0x10000);
+                                   })
+             .bytes();
+     },
+     true},
+};
+
+TEST(Builder, RefusesSizesAndCountsAbove0xFFFF)
+{
+    for (const builder_limit& limit : builder_limits) {
+        SCOPED_TRACE(limit.name);
+        if (limit.throws) {
+            EXPECT_THROW(limit.build(), std::invalid_argument);
+        } else {
+            byte_vector bytes = limit.build();
+            ASSERT_EQ(bytes.size(), 16u + 0xFFFF);
+            EXPECT_EQ(bytes[0x0E], 0xFF);
+            EXPECT_EQ(bytes[0x0F], 0xFF);
+        }
+    }
 }
 
 }  // namespace

@@ -23,6 +23,15 @@ void put_bytes(byte_vector& out, size_t at, const byte_vector& bytes, size_t lim
     std::copy(bytes.begin(), bytes.end(), out.begin() + static_cast<long>(at));
 }
 
+// A sector count as the 16-bit header field holds it; larger counts would
+// be cut silently.
+uint16_t sector_count_field(size_t count)
+{
+    if (count > 0xFFFF)
+        throw std::invalid_argument("a D88 sector count holds at most 0xFFFF");
+    return static_cast<uint16_t>(count);
+}
+
 }  // namespace
 
 byte_vector d88_sector_bytes(const d88_sector_image& sector)
@@ -37,6 +46,8 @@ byte_vector d88_sector_bytes(const d88_sector_image& sector)
     out[0x07] = sector.deleted;
     out[0x08] = sector.status;
     std::copy(sector.reserved.begin(), sector.reserved.end(), out.begin() + 0x09);
+    if (!sector.size_field && sector.data.size() > 0xFFFF)
+        throw std::invalid_argument("a D88 data size holds at most 0xFFFF");
     uint32_t size =
         sector.size_field ? *sector.size_field : static_cast<uint32_t>(sector.data.size());
     put_le16(out, 0x0E, size);
@@ -57,6 +68,9 @@ byte_vector d88_track_bytes(const d88_track_image& track)
 d88_track_image make_d88_track(uint8_t cylinder, uint8_t head, uint8_t first_record, int count,
                                uint8_t size_code, uint8_t fill)
 {
+    if (count < 0)
+        throw std::invalid_argument("a negative sector count");
+    uint16_t count_field = sector_count_field(static_cast<size_t>(count));
     d88_track_image track;
     for (int i = 0; i < count; i++) {
         d88_sector_image sector;
@@ -64,7 +78,7 @@ d88_track_image make_d88_track(uint8_t cylinder, uint8_t head, uint8_t first_rec
         sector.head = head;
         sector.record = static_cast<uint8_t>(first_record + i);
         sector.size_code = size_code;
-        sector.sectors_in_track = static_cast<uint16_t>(count);
+        sector.sectors_in_track = count_field;
         sector.data.assign(size_t{128} << size_code, fill);
         track.push_back(sector);
     }
@@ -160,8 +174,9 @@ d88_disk_builder make_d88_talk_disk(
             }
             if (edit) {
                 edit(town, track);
+                uint16_t count_field = sector_count_field(track.size());
                 for (d88_sector_image& sector : track)
-                    sector.sectors_in_track = static_cast<uint16_t>(track.size());
+                    sector.sectors_in_track = count_field;
             }
             disk.add_track(slot, track);
         }

@@ -30,11 +30,14 @@ struct d88_sector_image {
 // The sectors of one track in stored order.
 using d88_track_image = std::vector<d88_sector_image>;
 
+// Both throw std::invalid_argument for a data size (without size_field)
+// above 0xFFFF, which the 16-bit field cannot hold.
 byte_vector d88_sector_bytes(const d88_sector_image& sector);
 byte_vector d88_track_bytes(const d88_track_image& track);
 
 // count sectors of 128 << size_code bytes, records first_record on, all
 // data bytes fill, each header giving count as the sectors in the track.
+// Throws std::invalid_argument for a count outside 0-0xFFFF.
 d88_track_image make_d88_track(uint8_t cylinder, uint8_t head, uint8_t first_record, int count,
                                uint8_t size_code, uint8_t fill);
 
@@ -74,7 +77,8 @@ int talk_track_head(int town);
 // records 1-16, each track in slot 2 * cylinder + head. Tracks of 0xE5
 // bytes on cylinders 0x0F and 0x18 stand around them, and slot 0 holds an
 // empty track. edit may change a talk track before it is laid out; the
-// sector count in its headers then follows the sectors it has left.
+// sector count in its headers then follows the sectors it has left (more
+// than 0xFFFF of them throw std::invalid_argument).
 d88_disk_builder make_d88_talk_disk(
     const byte_vector& talk_buffer,
     const std::function<void(int town, d88_track_image& track)>& edit = {});
