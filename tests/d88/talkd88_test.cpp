@@ -216,6 +216,9 @@ protected:
                 if (town == 3)
                     track.erase(track.begin() + 5);
             }));
+        d88_disk_builder no_town4 = make_d88_talk_disk(talk_buffer());
+        no_town4.track_offsets[static_cast<size_t>(talk_track_slot(4))] = 0;
+        put("no-town-track.d88", no_town4.bytes());
         put("size-code.d88",
             talk_disk(edit_record(15, 15, [](d88_sector_image& s) { s.size_code = 2; })));
         put("short-sector.d88",
@@ -303,6 +306,7 @@ TEST_F(Talkd88, RefusesBadCommandLinesBeforeTouchingAFile)
             {{"-?"}, 1, usage},
             {{"--help", "x.d88"}, 1, usage},
             {{"-?", "a.d88", "b.d88"}, 1, usage},
+            {{"x.d88", "-?"}, 1, usage},
             {{"a.d88", "b.d88"}, 1, "error: illegal parameter 'b.d88'\n"},
             {{"-x", "a.d88"}, 1, "error: illegal option '-x'\n"},
             {{"-"}, 1, "error: illegal option '-'\n"},
@@ -314,6 +318,8 @@ TEST_F(Talkd88, RefusesBadCommandLinesBeforeTouchingAFile)
             {{"-i", "08"}, 1, "error: illegal image index '08'\n"},
             {{"-i", "0x80000000"}, 1, "error: illegal image index '0x80000000'\n"},
             {{"-i", "2147483648"}, 1, "error: illegal image index '2147483648'\n"},
+            {{"-i", "4294967297"}, 1, "error: illegal image index '4294967297'\n"},
+            {{"-i", "0x100000000"}, 1, "error: illegal image index '0x100000000'\n"},
             {{"-i", "99999999999999999999999"},
              1,
              "error: illegal image index '99999999999999999999999'\n"},
@@ -337,6 +343,10 @@ TEST_F(Talkd88, StopsAtTheFirstBadImageOrRecord)
              1,
              expected_listing(3 * 16 + 5) +
                  "error: read sector 11/01/06\nerror: print talk data 'missing.d88':0\n"},
+            {{"no-town-track.d88"},
+             1,
+             expected_listing(4 * 16) +
+                 "error: read sector 12/00/01\nerror: print talk data 'no-town-track.d88':0\n"},
             {{"size-code.d88"},
              1,
              expected_listing(255) +

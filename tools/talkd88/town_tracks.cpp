@@ -36,12 +36,18 @@ static_assert(sizeof town_tracks / sizeof town_tracks[0] == talk_town_count, "on
 const unsigned char* fetch_d88_talk_record(void* context, int town, int person,
                                            talk_location* location)
 {
-    const d88_disk* disk = static_cast<const d88_disk*>(context);
-    const town_track* row = &town_tracks[town];
-    location->cylinder = row->cylinder;
-    location->head = row->head;
-    location->sector = person + 1;
+    // A town or person outside 0-15 has no record: the row of an invalid
+    // town is never looked at, and no sector number is made from an
+    // invalid person.
+    bool town_valid = town >= 0 && town < talk_town_count;
+    bool person_valid = person >= 0 && person < talk_person_count;
+    location->cylinder = town_valid ? town_tracks[town].cylinder : 0;
+    location->head = town_valid ? town_tracks[town].head : 0;
+    location->sector = town_valid && person_valid ? person + 1 : 0;
+    if (!town_valid || !person_valid)
+        return nullptr;
 
+    const d88_disk* disk = static_cast<const d88_disk*>(context);
     const d88_sector* sector =
         find_d88_sector(disk, location->cylinder, location->head, location->sector);
     if (sector == nullptr || sector->size_code != talk_record_size_code ||

@@ -15,6 +15,8 @@ extern const town_track town_tracks[talk_town_count];
 // The talk_record_fetch of talkd88; context is the selected d88_disk.
 // Fills in the sector's cylinder, head and record number, and yields the
 // sector's first 256 bytes, or null when the sector is missing, its size
-// code is not 1 or it holds fewer than 256 bytes.
+// code is not 1 or it holds fewer than 256 bytes. A town or person outside
+// 0-15 yields null; the location then holds the town's cylinder and head
+// with sector 0 for a valid town, else 0/0/0.
 const unsigned char* fetch_d88_talk_record(void* context, int town, int person,
                                            talk_location* location);
