@@ -2,6 +2,7 @@
 #include "talk_listing.h"
 
 #include <cstdio>
+#include <cstring>
 
 #include "talk_writer.h"
 
@@ -13,6 +14,7 @@ const unsigned char keyword_padding = 0x20;
 // The twelve display slots of the current record, as positions inside it.
 struct talk_slots {
     const unsigned char* text[talk_slot_count];
+    size_t length[talk_slot_count];  // bytes before the NUL (keyword fields: 6)
 };
 
 bool has_char_entry(const talk_profile* profile, unsigned char code)
@@ -36,21 +38,21 @@ bool is_sjis_trail(unsigned char code)
 long scan_talk_text(const talk_profile* profile, const unsigned char* record, unsigned pos)
 {
     const unsigned end = profile->text_end;
-    while (pos < end && record[pos] != 0) {
-        unsigned char code = record[pos];
-        switch (profile->char_rule) {
-        case char_rule_ascii:
-        case char_rule_apple2:
-            if (!check_talk_char(profile->char_rule, code))
+    switch (profile->char_rule) {
+    case char_rule_ascii:
+    case char_rule_apple2:
+        for (; pos < end && record[pos] != 0; pos++)
+            if (!check_talk_char(profile->char_rule, record[pos]))
                 return -1;
-            pos += 1;
-            break;
-        case char_rule_table:
-            if (!has_char_entry(profile, code))
+        break;
+    case char_rule_table:
+        for (; pos < end && record[pos] != 0; pos++)
+            if (!has_char_entry(profile, record[pos]))
                 return -1;
-            pos += 1;
-            break;
-        case char_rule_sjis:
+        break;
+    case char_rule_sjis:
+        while (pos < end && record[pos] != 0) {
+            unsigned char code = record[pos];
             if (code < 0x80) {
                 if (!has_char_entry(profile, code))
                     return -1;
@@ -60,8 +62,8 @@ long scan_talk_text(const talk_profile* profile, const unsigned char* record, un
                     return -1;
                 pos += 2;
             }
-            break;
         }
+        break;
     }
     if (pos >= end)
         return -1;
@@ -77,93 +79,135 @@ int split_talk_texts(const talk_profile* profile, const unsigned char* record, t
         if (next < 0)
             return -1;
         slots->text[profile->field_order[k]] = record + pos;
+        slots->length[profile->field_order[k]] = static_cast<size_t>(next - 1 - pos);
         pos = static_cast<unsigned>(next);
     }
     if (profile->keyword_offsets != nullptr) {
         slots->text[5] = record + profile->keyword_offsets[0];
         slots->text[7] = record + profile->keyword_offsets[1];
+        slots->length[5] = slots->length[7] = keyword_field_size;
     }
     return 0;
 }
 
-void write_talk_field(talk_writer* writer, const talk_profile* profile, const unsigned char* text)
+// A line break ends the line; unless the text ends there (at end), the
+// next line is indented by two tabs.
+unsigned char* put_line_break(unsigned char* out, const unsigned char* after,
+                              const unsigned char* end)
+{
+    *out++ = '\n';
+    if (after < end) {
+        *out++ = '\t';
+        *out++ = '\t';
+    }
+    return out;
+}
+
+// A character table entry: one or two bytes (a code without an entry, only
+// met in unchecked texts, prints nothing).
+unsigned char* put_char_entry(unsigned char* out, const char* entry)
+{
+    if (entry[0] == '\0')
+        return out;
+    out[0] = static_cast<unsigned char>(entry[0]);
+    out[1] = static_cast<unsigned char>(entry[1]);
+    return out + (entry[1] != '\0' ? 2 : 1);
+}
+
+// Prints the length bytes of a text (which hold no NUL).
+unsigned char* write_talk_field(talk_writer* writer, unsigned char* out,
+                                const talk_profile* profile, const unsigned char* text,
+                                size_t length)
 {
     const unsigned char line_break = profile->line_break;
+    const char* const* table = profile->char_table;
     const unsigned char* p = text;
-    while (*p != 0) {
-        unsigned char code = *p;
-        if (code == line_break) {
-            write_talk_byte(writer, '\n');
-            p++;
-            if (*p != 0)
-                write_talk_text(writer, "\t\t");
-            continue;
+    const unsigned char* end = text + length;
+    switch (profile->char_rule) {
+    case char_rule_ascii:
+    case char_rule_apple2:
+        // The bytes between line breaks are copied whole.
+        while (p < end) {
+            const void* found = memchr(p, line_break, static_cast<size_t>(end - p));
+            const unsigned char* run_end =
+                found != nullptr ? static_cast<const unsigned char*>(found) : end;
+            out = write_talk_bytes(writer, out, p, static_cast<size_t>(run_end - p));
+            if (run_end == end)
+                break;
+            p = run_end + 1;
+            out = put_line_break(talk_room(writer, out), p, end);
         }
-        switch (profile->char_rule) {
-        case char_rule_ascii:
-        case char_rule_apple2: {
-            const unsigned char* run_end = p;
-            while (*run_end != 0 && *run_end != line_break)
-                run_end++;
-            write_talk_bytes(writer, p, static_cast<size_t>(run_end - p));
-            p = run_end;
-            break;
+        break;
+    case char_rule_table:
+        for (; p < end; p++) {
+            out = talk_room(writer, out);
+            if (*p == line_break)
+                out = put_line_break(out, p + 1, end);
+            else
+                out = put_char_entry(out, table[*p]);
         }
-        case char_rule_table:
-            write_talk_text(writer, profile->char_table[code]);
-            p++;
-            break;
-        case char_rule_sjis:
-            if (code < 0x80) {
-                write_talk_text(writer, profile->char_table[code]);
+        break;
+    case char_rule_sjis:
+        while (p < end) {
+            out = talk_room(writer, out);
+            if (*p == line_break) {
                 p++;
+                out = put_line_break(out, p, end);
+            } else if (*p < 0x80) {
+                out = put_char_entry(out, table[*p++]);
             } else {
-                if (p[1] == 0)  // a checked text never ends inside a pair
-                    return;
-                write_talk_bytes(writer, p, 2);
+                if (end - p < 2)  // a checked text never ends inside a pair
+                    break;
+                *out++ = p[0];
+                *out++ = p[1];
                 p += 2;
             }
-            break;
         }
+        break;
     }
+    return out;
 }
 
 // A fixed keyword field: up to six bytes, ending before the first space.
-void write_keyword_field(talk_writer* writer, const unsigned char* field)
+unsigned char* write_keyword_field(unsigned char* out, const unsigned char* field)
 {
-    unsigned length = 0;
-    while (length < keyword_field_size && field[length] != keyword_padding)
-        length++;
-    write_talk_bytes(writer, field, length);
+    for (unsigned i = 0; i < keyword_field_size && field[i] != keyword_padding; i++)
+        *out++ = field[i];
+    return out;
 }
 
-void write_talk_slot(talk_writer* writer, const talk_profile* profile, const talk_slots* slots,
-                     unsigned slot)
+unsigned char* write_talk_slot(talk_writer* writer, unsigned char* out, const talk_profile* profile,
+                               const talk_slots* slots, unsigned slot)
 {
-    write_talk_text(writer, profile->labels[slot]);
+    out = put_talk_text(talk_room(writer, out), profile->labels[slot]);
     bool keyword = profile->keyword_offsets != nullptr && (slot == 5 || slot == 7);
     if (keyword)
-        write_keyword_field(writer, slots->text[slot]);
+        out = write_keyword_field(out, slots->text[slot]);
     else
-        write_talk_field(writer, profile, slots->text[slot]);
-    write_talk_byte(writer, '\n');
+        out = write_talk_field(writer, out, profile, slots->text[slot], slots->length[slot]);
+    out = talk_room(writer, out);
+    *out++ = '\n';
+    return out;
 }
 
 // "[town][person]" and the header bytes in hex.
-void write_record_heading(talk_writer* writer, const talk_profile* profile,
-                          const unsigned char* record, int town, int person)
+unsigned char* write_record_heading(talk_writer* writer, unsigned char* out,
+                                    const talk_profile* profile, const unsigned char* record,
+                                    int town, int person)
 {
-    write_talk_byte(writer, '[');
-    write_talk_text(writer, town_labels[town]);
-    write_talk_text(writer, "][");
-    write_talk_decimal(writer, static_cast<unsigned>(person));
-    write_talk_text(writer, "]\n\t\t");
+    out = talk_room(writer, out);
+    *out++ = '[';
+    out = put_talk_text(out, town_labels[town]);
+    out = put_talk_text(out, "][");
+    out = put_talk_decimal(out, static_cast<unsigned>(person));
+    out = put_talk_text(out, "]\n\t\t");
     for (unsigned i = 0; i < profile->header_count; i++) {
         if (i > 0)
-            write_talk_byte(writer, ' ');
-        write_talk_hex2(writer, record[profile->header_offset + i]);
+            *out++ = ' ';
+        out = put_talk_hex2(out, record[profile->header_offset + i]);
     }
-    write_talk_byte(writer, '\n');
+    *out++ = '\n';
+    return out;
 }
 
 // The slot after which the question block (slots 9-11) is printed.
@@ -228,15 +272,16 @@ bool check_talk_char(talk_char_rule rule, unsigned char code)
 void print_talk_field(const talk_profile* profile, const unsigned char* text)
 {
     talk_writer writer;
-    writer.used = 0;
-    write_talk_field(&writer, profile, text);
+    start_talk_writer(&writer);
+    writer.cursor = write_talk_field(&writer, writer.cursor, profile, text,
+                                     strlen(reinterpret_cast<const char*>(text)));
     flush_talk_writer(&writer);
 }
 
 int print_talk_data(const talk_profile* profile, talk_record_fetch fetch, void* context)
 {
     talk_writer writer;
-    writer.used = 0;
+    start_talk_writer(&writer);
     for (int town = 0; town < talk_town_count; town++) {
         for (int person = 0; person < talk_person_count; person++) {
             talk_location location = {0, 0, 0};
@@ -253,7 +298,8 @@ int print_talk_data(const talk_profile* profile, talk_record_fetch fetch, void* 
                 print_illegal_data(profile, town, person, &location);
                 return -1;
             }
-            write_record_heading(&writer, profile, record, town, person);
+            writer.cursor =
+                write_record_heading(&writer, writer.cursor, profile, record, town, person);
 
             talk_slots slots = {};
             if (split_talk_texts(profile, record, &slots) < 0) {
@@ -262,14 +308,17 @@ int print_talk_data(const talk_profile* profile, talk_record_fetch fetch, void* 
                 return -1;
             }
             unsigned question_after = question_slot(flag);
+            unsigned char* out = writer.cursor;
             for (unsigned slot = 0; slot <= 8; slot++) {
-                write_talk_slot(&writer, profile, &slots, slot);
+                out = write_talk_slot(&writer, out, profile, &slots, slot);
                 if (slot == question_after) {
                     for (unsigned q = 9; q < talk_slot_count; q++)
-                        write_talk_slot(&writer, profile, &slots, q);
+                        out = write_talk_slot(&writer, out, profile, &slots, q);
                 }
             }
-            write_talk_byte(&writer, '\n');
+            out = talk_room(&writer, out);
+            *out++ = '\n';
+            writer.cursor = out;
         }
     }
     flush_talk_writer(&writer);

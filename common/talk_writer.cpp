@@ -3,48 +3,51 @@
 #include <cstdio>
 #include <cstring>
 
+void start_talk_writer(talk_writer* writer)
+{
+    writer->cursor = writer->bytes;
+}
+
 void flush_talk_writer(talk_writer* writer)
 {
-    if (writer->used > 0)
-        fwrite(writer->bytes, 1, writer->used, stdout);
-    writer->used = 0;
+    size_t used = static_cast<size_t>(writer->cursor - writer->bytes);
+    if (used > 0)
+        fwrite(writer->bytes, 1, used, stdout);
+    writer->cursor = writer->bytes;
 }
 
-void write_talk_bytes(talk_writer* writer, const void* bytes, size_t count)
+unsigned char* write_talk_bytes(talk_writer* writer, unsigned char* out, const unsigned char* bytes,
+                                size_t count)
 {
-    const unsigned char* from = static_cast<const unsigned char*>(bytes);
     while (count > 0) {
-        if (writer->used == sizeof writer->bytes)
-            flush_talk_writer(writer);
-        size_t room = sizeof writer->bytes - writer->used;
+        out = talk_room(writer, out);
+        size_t room = static_cast<size_t>(writer->bytes + talk_writer_size - out);
         size_t step = count < room ? count : room;
-        memcpy(writer->bytes + writer->used, from, step);
-        writer->used += step;
-        from += step;
+        memcpy(out, bytes, step);
+        out += step;
+        bytes += step;
         count -= step;
     }
+    return out;
 }
 
-void write_talk_text(talk_writer* writer, const char* text)
+unsigned char* put_talk_decimal(unsigned char* out, unsigned value)
 {
-    write_talk_bytes(writer, text, strlen(text));
-}
-
-void write_talk_decimal(talk_writer* writer, unsigned value)
-{
-    char digits[10];
+    unsigned char digits[10];
     size_t count = 0;
     do {
-        digits[count++] = static_cast<char>('0' + value % 10);
+        digits[count++] = static_cast<unsigned char>('0' + value % 10);
         value /= 10;
     } while (value > 0);
     while (count > 0)
-        write_talk_byte(writer, static_cast<unsigned char>(digits[--count]));
+        *out++ = digits[--count];
+    return out;
 }
 
-void write_talk_hex2(talk_writer* writer, unsigned char value)
+unsigned char* put_talk_hex2(unsigned char* out, unsigned char value)
 {
     static const char hex_digits[] = "0123456789ABCDEF";
-    write_talk_byte(writer, static_cast<unsigned char>(hex_digits[value >> 4]));
-    write_talk_byte(writer, static_cast<unsigned char>(hex_digits[value & 0x0F]));
+    *out++ = static_cast<unsigned char>(hex_digits[value >> 4]);
+    *out++ = static_cast<unsigned char>(hex_digits[value & 0x0F]);
+    return out;
 }

@@ -1,23 +1,51 @@
-// Output buffer of the listing core: the listing is collected in runs and
-// handed to standard output in blocks, not one call per byte.
+// Output buffer of the listing core: the listing is collected here and
+// handed to standard output in large blocks, not one call per byte.
+//
+// Writers take the cursor into a local variable for their loops (stores
+// through a byte pointer would otherwise force the compiler to reload the
+// cursor after every byte) and put it back when they are done. Appends do
+// not check the space left: before each piece of at most
+// talk_writer_margin bytes (a label, a heading, one character of a text
+// with its line-break indent) the writer calls talk_room.
 #pragma once
 
 #include <cstddef>
 
+enum { talk_writer_size = 16384, talk_writer_margin = 64 };
+
 struct talk_writer {
-    unsigned char bytes[4096];
-    size_t used;
+    unsigned char* cursor;  // next free byte of bytes
+    unsigned char bytes[talk_writer_size];
 };
 
-void flush_talk_writer(talk_writer* writer);
-void write_talk_bytes(talk_writer* writer, const void* bytes, size_t count);
-void write_talk_text(talk_writer* writer, const char* text);
-void write_talk_decimal(talk_writer* writer, unsigned value);
-void write_talk_hex2(talk_writer* writer, unsigned char value);
+void start_talk_writer(talk_writer* writer);
 
-inline void write_talk_byte(talk_writer* writer, unsigned char byte)
+// Writes what the buffer holds to standard output and empties it.
+void flush_talk_writer(talk_writer* writer);
+
+// The cursor, after flushing when fewer than talk_writer_margin bytes are
+// left behind out.
+inline unsigned char* talk_room(talk_writer* writer, unsigned char* out)
 {
-    if (writer->used == sizeof writer->bytes)
+    if (out > writer->bytes + (talk_writer_size - talk_writer_margin)) {
+        writer->cursor = out;
         flush_talk_writer(writer);
-    writer->bytes[writer->used++] = byte;
+        out = writer->cursor;
+    }
+    return out;
 }
+
+// A NUL-terminated text of at most talk_writer_margin bytes.
+inline unsigned char* put_talk_text(unsigned char* out, const char* text)
+{
+    while (*text != '\0')
+        *out++ = static_cast<unsigned char>(*text++);
+    return out;
+}
+
+// Any number of bytes; makes room as it goes.
+unsigned char* write_talk_bytes(talk_writer* writer, unsigned char* out, const unsigned char* bytes,
+                                size_t count);
+
+unsigned char* put_talk_decimal(unsigned char* out, unsigned value);
+unsigned char* put_talk_hex2(unsigned char* out, unsigned char value);
