@@ -5,21 +5,6 @@
 
 namespace {
 
-// The root directory entry of name: its pointer, or null after printing
-// why there is none.
-const unsigned char* find_root_file(const fat12_image* image, const char* name, bool ignore_case)
-{
-    char key[fat12_name_size + 1];
-    if (make_fat_name(key, name) < 0) {
-        printf("illegal filename '%s'\n", name);
-        return nullptr;
-    }
-    const unsigned char* entry = find_dir_entry(image, -1, image->root_entries, key, ignore_case);
-    if (entry == nullptr)
-        printf("can't find '%s'\n", name);
-    return entry;
-}
-
 int entry_file_size(const unsigned char* entry)
 {
     return static_cast<int>(fat12::read_le32(entry + fat12_dir_size_offset));
@@ -29,7 +14,7 @@ int entry_file_size(const unsigned char* entry)
 
 int get_fat12_file_size(const fat12_image* image, const char* name, bool ignore_case)
 {
-    const unsigned char* entry = find_root_file(image, name, ignore_case);
+    const unsigned char* entry = find_fat12_root_file(image, name, ignore_case);
     if (entry == nullptr)
         return -1;
     return entry_file_size(entry);
@@ -38,7 +23,7 @@ int get_fat12_file_size(const fat12_image* image, const char* name, bool ignore_
 int read_fat12_file(const fat12_image* image, const char* name, unsigned char* dest, int dest_size,
                     bool ignore_case)
 {
-    const unsigned char* entry = find_root_file(image, name, ignore_case);
+    const unsigned char* entry = find_fat12_root_file(image, name, ignore_case);
     if (entry == nullptr)
         return -1;
     int cluster = static_cast<int>(fat12::read_le16(entry + fat12_dir_cluster_offset));

@@ -94,8 +94,14 @@ int make_fat_name(char key[12], const char* name);
 const unsigned char* find_dir_entry(const fat12_image* image, int dir_cluster, int entry_count,
                                     const char* key, bool ignore_case);
 
-// Files of the root directory (fat12_file_read.cpp). The write operations
-// on the same record belong in a file of their own beside it.
+// Files of the root directory.
+
+// The root directory entry of name (fat12_root_file.cpp), or null after
+// printing "illegal filename" or "can't find" with the name.
+const unsigned char* find_fat12_root_file(const fat12_image* image, const char* name,
+                                          bool ignore_case);
+
+// Reading (fat12_file_read.cpp).
 
 // The size field of the file's root directory entry, a signed value, or -1
 // (which a size field of 0xFFFFFFFF gives too).
@@ -105,6 +111,21 @@ int get_fat12_file_size(const fat12_image* image, const char* name, bool ignore_
 // bytes: 0, or -1. A larger dest keeps its bytes past the file.
 int read_fat12_file(const fat12_image* image, const char* name, unsigned char* dest, int dest_size,
                     bool ignore_case);
+
+// Writing (fat12_file_write.cpp, fat12_image_write.cpp). No cluster is
+// allocated or freed and the FAT and the directory entries never change.
+
+// Overwrites the first source_size bytes of the file along its cluster
+// chain inside buffer: 0, or -1. A source larger than the file is refused
+// with nothing written; bytes of the file past the source keep their old
+// contents. After a broken chain the sectors written before stay changed.
+int write_fat12_file(fat12_image* image, const char* name, const unsigned char* source,
+                     int source_size, bool ignore_case);
+
+// Writes the whole buffer, header before sector 0 included, to a new file
+// beside path and then puts it in place of path: 0, or -1 with the new file
+// removed and whatever stood at path left as it was.
+int write_fat12_image_file(const fat12_image* image, const char* path);
 
 // Address conversions (fat12_address.cpp). None checks its input except
 // through cluster_to_sector.
