@@ -63,4 +63,20 @@ TEST(FormattedDisk, HasEightyTracksOfSixteen256ByteSectors)
                   "] write protect flag = 0x01\nread disk 1 error\n");
 }
 
+// Its tracks stand in slot order, back to back, behind a 688-byte header,
+// so the writer gives back the very same bytes.
+TEST(FormattedDisk, IsWrittenBackByteForByte)
+{
+    std::string path = fixture_path();
+    if (path.empty())
+        GTEST_SKIP() << "no shared fixtures";
+    byte_vector bytes = read_file(path);
+    held_image image;
+    ASSERT_EQ(read_image_bytes(&image.image, bytes).result, 1);
+    captured_write write = write_image_bytes(&image.image);
+    EXPECT_EQ(write.result, 0);
+    EXPECT_EQ(write.out, "");
+    EXPECT_EQ(write.bytes, bytes);
+}
+
 }  // namespace

@@ -2,6 +2,7 @@
 
 #include <cstdarg>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <memory>
 
@@ -98,4 +99,33 @@ d88_sector_image small_sector(uint8_t cylinder, uint8_t head, uint8_t record,
     sector.sectors_in_track = count;
     sector.data = data;
     return sector;
+}
+
+captured_write write_image_bytes(const d88_image* image)
+{
+    captured_write write = {0, "", 0xDEADBEEF, false, {}};
+    uint8_t sentinel = 0;
+    uint8_t* buffer = &sentinel;
+    write.out = capture_stdout(
+        [&] { write.result = write_d88_image_to_buffer(image, &buffer, &write.size); });
+    write.buffer_null = buffer == nullptr;
+    if (buffer != nullptr && buffer != &sentinel) {
+        write.bytes.assign(buffer, buffer + write.size);
+        free(buffer);
+    }
+    return write;
+}
+
+std::string dump_written_fields(d88_image& image)
+{
+    for (d88_disk* disk = image.first_disk; disk != nullptr; disk = disk->next) {
+        disk->disk_size = 0;
+        for (int slot = 0; slot < 164; slot++) {
+            disk->track_offsets[slot] = 0;
+            d88_track& track = disk->tracks[slot];
+            for (int i = 0; track.sectors != nullptr && i < track.sector_count; i++)
+                track.sectors[i].sectors_in_track = 0;
+        }
+    }
+    return dump_d88_image(image);
 }

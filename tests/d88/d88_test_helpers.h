@@ -24,3 +24,28 @@ std::string dump_d88_disk(const d88_disk& disk);
 // A sector of the given address and data bytes, one of count in its track.
 d88_sector_image small_sector(uint8_t cylinder, uint8_t head, uint8_t record,
                               const byte_vector& data, uint16_t count = 1);
+
+// An image read from bytes that is released when it goes.
+struct held_image {
+    d88_image image = {0, nullptr};
+    held_image() = default;
+    held_image(const held_image&) = delete;
+    held_image& operator=(const held_image&) = delete;
+    ~held_image() { free_d88_image(&image, 0); }
+};
+
+// write_d88_image_to_buffer with everything it printed; bytes holds the
+// buffer's contents (released here), buffer_null whether none came back.
+struct captured_write {
+    int result;
+    std::string out;
+    uint32_t size;
+    bool buffer_null;
+    byte_vector bytes;
+};
+captured_write write_image_bytes(const d88_image* image);
+
+// dump_d88_image after clearing what the writer recomputes: every disk's
+// disk_size and track_offsets and every sector's sectors_in_track. Slots
+// without sectors then drop out of the dump.
+std::string dump_written_fields(d88_image& image);
