@@ -1,5 +1,5 @@
 // Images that the writer makes, read by an independent D88 reader:
-// floptool (MAME's tools) must identify them as D88 and convert a 2D disk
+// floptool, an independent floppy image tool, must identify them as D88 and convert a 2D disk
 // into the raw dump we expect. Skipped when floptool is not installed.
 #include <gtest/gtest.h>
 
