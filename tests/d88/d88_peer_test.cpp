@@ -1,6 +1,6 @@
 // Images that the writer makes, read by an independent D88 reader:
-// floptool, an independent floppy image tool, must identify them as D88 and convert a 2D disk
-// into the raw dump we expect. Skipped when floptool is not installed.
+// floptool must identify them as D88 and convert a 2D disk into the raw
+// dump we expect. Skipped when floptool is not installed.
 #include <gtest/gtest.h>
 
 #include <cstdlib>
