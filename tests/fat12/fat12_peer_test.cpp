@@ -185,3 +185,96 @@ TEST(Fat12Peer, TalkxdfListsAnImageFilledByMcopy)
 }
 
 }  // namespace
+
+namespace {
+
+// Files of an image made by mkfs.fat and mcopy, overwritten with the
+// library and written back over the image: mtype prints the new contents
+// (and the old tail of a file written short), and fsck.fat finds nothing
+// wrong.
+TEST(Fat12Peer, MtypeAndFsckAcceptWhatWasWritten)
+{
+    REQUIRE_PEER_TOOLS();
+    if (find_tool("fsck.fat").empty())
+        GTEST_SKIP() << "dosfstools' fsck.fat is not installed; install it to check the images "
+                        "written";
+    for (const peer_layout& p : peer_layouts) {
+        const fat12_test_geometry& g = fat12_geometry(p.layout);
+        SCOPED_TRACE(g.image_size);
+        temp_dir dir;
+        tool("mkfs.fat", p.mkfs_args, dir);
+        const byte_vector a = fat12_test_bytes(3000, 1), c = fat12_test_bytes(2500, 3);
+        copy_in(dir, "A.BIN", a);
+        copy_in(dir, "B.BIN", fat12_test_bytes(5000, 2));
+        copy_in(dir, "C.BIN", c);
+        tool("mdel", {"-i", "disk.img", "::B.BIN"}, dir);
+        copy_in(dir, "D.BIN", fat12_test_bytes(9000, 4));  // fills B's hole, then jumps
+        opened_image before = open_test_image(dir, read_file(dir.file("disk.img")), 0, "copy.img");
+        ASSERT_EQ(before.result, 0);
+        int free_clusters = 0;
+        for (int cluster = 2; cluster <= g.cluster_count + 1; cluster++)
+            free_clusters += get_fat_entry(&before.image, cluster) == 0;
+        free_fat12_image(&before.image, false);
+        const size_t full_size = size_t(free_clusters) * 1024 - 7;
+        copy_in(dir, "FULL.BIN", fat12_test_bytes(full_size, 5));
+
+        fat12_image image;
+        ASSERT_EQ(read_fat12_image_file(&image, dir.file("disk.img").c_str(), 0), 0);
+        std::vector<int> d_chain = chain_of(image, "D.BIN");
+        ASSERT_EQ(d_chain.size(), 9u);
+        EXPECT_NE(d_chain[5], d_chain[4] + 1) << "D.BIN is not fragmented";
+        ASSERT_EQ(chain_of(image, "FULL.BIN").back(), g.cluster_count + 1);
+
+        const byte_vector new_d = fat12_test_bytes(9000, 11);
+        const byte_vector new_full = fat12_test_bytes(full_size, 12);
+        const byte_vector new_c = fat12_test_bytes(1000, 13);
+        byte_vector c_after = new_c;
+        c_after.insert(c_after.end(), c.begin() + 1000, c.end());
+        struct row {
+            std::string name;
+            bool ignore_case;
+            const byte_vector* source;  // null: not written
+            std::string out;
+            byte_vector mtype;  // what mtype prints afterwards
+        };
+        const row rows[] = {
+            {"D.BIN", false, &new_d, "", new_d},
+            {"full.bin", true, &new_full, "", new_full},
+            {"C.BIN", false, &new_c, "file size mismatch 'C.BIN' 2500 != 1000 ... ignored\n",
+             c_after},
+            {"A.BIN", false, nullptr, "", a},
+        };
+        for (const row& r : rows) {
+            if (r.source == nullptr)
+                continue;
+            int result = -9;
+            std::string out = capture_stdout([&] {
+                result = write_fat12_file(&image, r.name.c_str(), r.source->data(),
+                                          int(r.source->size()), r.ignore_case);
+            });
+            EXPECT_EQ(result, 0) << r.name;
+            EXPECT_EQ(out, r.out);
+        }
+        int result = -9;
+        std::string out = capture_stdout(
+            [&] { result = write_fat12_image_file(&image, dir.file("disk.img").c_str()); });
+        EXPECT_EQ(result, 0);
+        EXPECT_EQ(out, "");
+        free_fat12_image(&image, false);
+
+        for (const row& r : rows) {
+            SCOPED_TRACE(r.name);
+            std::string theirs = tool("mtype", {"-i", "disk.img", "::" + r.name}, dir);
+            EXPECT_TRUE(byte_vector(theirs.begin(), theirs.end()) == r.mtype);
+        }
+        // The version line first, then the summary of a full disk.
+        process_result fsck = run_process(find_tool("fsck.fat"), {"-n", "disk.img"}, dir.path());
+        EXPECT_EQ(fsck.exit_code, 0);
+        EXPECT_EQ(fsck.out.substr(std::min(fsck.out.find('\n') + 1, fsck.out.size())),
+                  "disk.img: 4 files, " + std::to_string(g.cluster_count) + "/" +
+                      std::to_string(g.cluster_count) + " clusters\n");
+        EXPECT_EQ(fsck.err, "");
+    }
+}
+
+}  // namespace

@@ -152,9 +152,8 @@ size_t fat12_cluster_offset(const fat12_test_image& image, int cluster)
     return static_cast<size_t>(sector * g.bytes_per_sector);
 }
 
-void put_fat12_file(fat12_test_image& image, int slot, const std::string& name11,
-                    const byte_vector& data, const std::vector<int>& clusters, int end_mark,
-                    fat12_fat_copies copies)
+void fill_fat12_clusters(fat12_test_image& image, const byte_vector& data,
+                         const std::vector<int>& clusters)
 {
     const fat12_test_geometry& g = fat12_geometry(image.layout);
     size_t cluster_bytes = static_cast<size_t>(g.bytes_per_sector * g.sectors_per_cluster);
@@ -163,16 +162,23 @@ void put_fat12_file(fat12_test_image& image, int slot, const std::string& name11
                                     std::to_string(clusters.size()) + " clusters");
     for (size_t i = 0; i < clusters.size(); i++) {
         size_t from = i * cluster_bytes;
-        if (from < data.size()) {
-            size_t count = std::min(cluster_bytes, data.size() - from);
-            std::copy(
-                data.begin() + static_cast<long>(from),
-                data.begin() + static_cast<long>(from + count),
-                image.bytes.begin() + static_cast<long>(fat12_cluster_offset(image, clusters[i])));
-        }
+        if (from >= data.size())
+            break;
+        size_t count = std::min(cluster_bytes, data.size() - from);
+        std::copy(
+            data.begin() + static_cast<long>(from), data.begin() + static_cast<long>(from + count),
+            image.bytes.begin() + static_cast<long>(fat12_cluster_offset(image, clusters[i])));
+    }
+}
+
+void put_fat12_file(fat12_test_image& image, int slot, const std::string& name11,
+                    const byte_vector& data, const std::vector<int>& clusters, int end_mark,
+                    fat12_fat_copies copies)
+{
+    fill_fat12_clusters(image, data, clusters);
+    for (size_t i = 0; i < clusters.size(); i++)
         set_fat12_entry(image, clusters[i], i + 1 < clusters.size() ? clusters[i + 1] : end_mark,
                         copies);
-    }
     put_fat12_dir_entry(image, slot, name11, clusters.empty() ? 0 : clusters[0],
                         static_cast<unsigned>(data.size()));
 }

@@ -62,6 +62,13 @@ size_t fat12_cluster_offset(const fat12_test_image& image, int cluster);
 // size and chain disagree.
 void set_fat12_file_size(fat12_test_image& image, int slot, unsigned size);
 
+// Copies data into the clusters in the order given, as far as it reaches,
+// touching nothing else; a cluster named twice takes the later bytes.
+// Throws std::invalid_argument, changing nothing, when data needs more
+// bytes than the clusters hold.
+void fill_fat12_clusters(fat12_test_image& image, const byte_vector& data,
+                         const std::vector<int>& clusters);
+
 // Places a file: its bytes fill the clusters in the order given (as far as
 // they reach), each cluster's entry names the next one in the FAT copies
 // named, the last holds end_mark, and the root entry at slot gets the size
