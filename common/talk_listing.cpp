@@ -35,7 +35,7 @@ bool is_sjis_trail(unsigned char code)
 // Checks the text that starts at pos under the profile's character rule.
 // Returns the position behind its NUL, or -1 when a byte is invalid or no
 // NUL lies below text_end.
-long scan_talk_text(const talk_profile* profile, const unsigned char* record, unsigned pos)
+int scan_talk_text(const talk_profile* profile, const unsigned char* record, unsigned pos)
 {
     const unsigned end = profile->text_end;
     switch (profile->char_rule) {
@@ -67,7 +67,7 @@ long scan_talk_text(const talk_profile* profile, const unsigned char* record, un
     }
     if (pos >= end)
         return -1;
-    return static_cast<long>(pos) + 1;
+    return static_cast<int>(pos) + 1;
 }
 
 // Splits the record into its display slots, checking every stored text.
@@ -75,11 +75,11 @@ int split_talk_texts(const talk_profile* profile, const unsigned char* record, t
 {
     unsigned pos = profile->text_offset;
     for (unsigned k = 0; k < profile->stored_fields; k++) {
-        long next = scan_talk_text(profile, record, pos);
+        int next = scan_talk_text(profile, record, pos);
         if (next < 0)
             return -1;
         slots->text[profile->field_order[k]] = record + pos;
-        slots->length[profile->field_order[k]] = static_cast<size_t>(next - 1 - pos);
+        slots->length[profile->field_order[k]] = static_cast<unsigned>(next - 1) - pos;
         pos = static_cast<unsigned>(next);
     }
     if (profile->keyword_offsets != nullptr) {

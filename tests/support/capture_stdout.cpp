@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "test_files.h"
+
 #ifdef _WIN32
 #include <io.h>
 #define dup _dup
@@ -15,10 +17,14 @@
 
 std::string capture_stdout(const std::function<void()>& body)
 {
-    fflush(stdout);
-    FILE* sink = tmpfile();
+    // A file of our own rather than tmpfile(), whose names can collide
+    // between processes on some runtimes.
+    temp_dir folder;
+    std::string path = folder.file("stdout");
+    FILE* sink = fopen(path.c_str(), "wb");
     if (sink == nullptr)
-        throw std::runtime_error("tmpfile failed");
+        throw std::runtime_error("cannot make " + path);
+    fflush(stdout);
     int saved = dup(fileno(stdout));
     dup2(fileno(sink), fileno(stdout));
 
@@ -27,13 +33,6 @@ std::string capture_stdout(const std::function<void()>& body)
     fflush(stdout);
     dup2(saved, fileno(stdout));
     close(saved);
-
-    std::string captured;
-    rewind(sink);
-    char chunk[4096];
-    size_t got;
-    while ((got = fread(chunk, 1, sizeof chunk, sink)) > 0)
-        captured.append(chunk, got);
     fclose(sink);
-    return captured;
+    return read_text_file(path);
 }

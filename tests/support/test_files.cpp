@@ -80,9 +80,18 @@ std::string text_output(const std::string& text)
 #endif
 }
 
+std::string native_path(const std::string& path)
+{
+#ifdef _WIN32
+    if (!path.empty() && path[0] == '/')
+        return "Z:" + path;
+#endif
+    return path;
+}
+
 std::string shared_fixtures_dir()
 {
-    fs::path dir = fs::path(TALK_SOURCE_DIR) / ".." / "shared" / "fixtures";
+    fs::path dir = fs::path(native_path(TALK_SOURCE_DIR)) / ".." / "shared" / "fixtures";
     std::error_code ignored;
     return fs::is_directory(dir, ignored) ? dir.string() : std::string();
 }

@@ -32,5 +32,10 @@ std::string read_text_file(const std::string& path);
 // becomes CR LF on Windows.
 std::string text_output(const std::string& text);
 
+// A path as the platform's file functions take it: on Windows a path from
+// the build system that starts with '/' (a cross build run under wine)
+// gets the drive letter that wine maps to the root of the host.
+std::string native_path(const std::string& path);
+
 // The folder of the files that other tools made, or "" when it is absent.
 std::string shared_fixtures_dir();
