@@ -2,13 +2,16 @@
 // and for trying the tools: the DOS town files in "dos/", the Apple II image
 // "velktown.dsk", the PC-8801 image "velk-towne.d88" and the X68000 image
 // "velk-britannia.xdf".
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 
-#include "d88_builder.h"
+#include "d88_image.h"
 #include "fat12_builder.h"
+#include "fat12_image.h"
 #include "sample_japanese.h"
 #include "sample_texts.h"
 #include "talk_records.h"
@@ -53,19 +56,59 @@ byte_vector japanese_record(talk_edition edition, int town, int person)
         texts);
 }
 
+// A blank 2D disk from the library's first preset, its talk sectors
+// filled in, written with the library's own writer.
 void make_pc8801_sample(const std::string& path)
 {
-    byte_vector buffer = make_talk_buffer(talk_edition::pc8801, [](int town, int person) {
-        return japanese_record(talk_edition::pc8801, town, person);
-    });
-    write_file(path, make_d88_talk_disk(buffer).bytes());
+    d88_disk* disk = create_d88_disk("TOWNE", 0);
+    if (disk == nullptr)
+        throw std::runtime_error("cannot create the PC-8801 disk");
+    for (d88_track& track : disk->tracks) {
+        for (int i = 0; i < track.sector_count; i++) {
+            d88_sector& sector = track.sectors[i];
+            int town = (sector.cylinder - 0x10) * 2 + sector.head;
+            int person = sector.record - 1;
+            if (town < 0 || town > 15 || person < 0 || person > 15)
+                continue;
+            byte_vector record = japanese_record(talk_edition::pc8801, town, person);
+            std::copy(record.begin(), record.end(), sector.data);
+        }
+    }
+    d88_image* image = create_d88_image();
+    if (image == nullptr) {
+        free_d88_disk(disk, 1);
+        throw std::runtime_error("cannot create the PC-8801 image");
+    }
+    image->first_disk = disk;
+    image->disk_count = 1;
+    int written = write_d88_image_file(image, path.c_str());
+    free_d88_image(image, 1);
+    if (written < 0)
+        throw std::runtime_error("cannot write " + path);
 }
 
+// A formatted XDF image in which TALKDATA.BIN's directory entry and chain
+// (clusters 2 to 129) are laid out here; its contents are then written
+// with the library's own file write, and the image saved with it.
 void make_x68000_sample(const std::string& path)
 {
-    write_file(path, make_talk_xdf_image([](int town, int person) {
-                   return japanese_record(talk_edition::x68000, town, person);
-               }));
+    fat12_test_image blank = make_blank_fat12_image(fat12_test_layout::xdf);
+    put_fat12_file(blank, 0, "TALKDATABIN", byte_vector(131072, 0), fat12_cluster_run(2, 128));
+    write_file(path, blank.bytes);
+
+    byte_vector talk_data = make_talk_buffer(talk_edition::x68000, [](int town, int person) {
+        return japanese_record(talk_edition::x68000, town, person);
+    });
+    fat12_image image = {};
+    if (read_fat12_image_file(&image, path.c_str(), 0) < 0)
+        throw std::runtime_error("cannot open " + path);
+    int written = write_fat12_file(&image, "TALKDATA.BIN", talk_data.data(),
+                                   static_cast<int>(talk_data.size()), false);
+    if (written == 0)
+        written = write_fat12_image_file(&image, path.c_str());
+    free_fat12_image(&image, false);
+    if (written < 0)
+        throw std::runtime_error("cannot write " + path);
 }
 
 }  // namespace
