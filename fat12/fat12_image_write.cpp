@@ -19,16 +19,28 @@ enum {
     new_file_number_size = 2
 };
 
+// The exclusive mode "x" refuses a file that exists at the moment of the
+// open. The older Windows runtime msvcrt.dll does not know it (it ignores
+// or refuses unknown mode letters), so on Windows the test for existing
+// names beforehand has to do.
+#ifdef _WIN32
+const char new_file_mode[] = "wb";
+#else
+const char new_file_mode[] = "wbx";
+#endif
+
 // Creates a file that did not exist before, in the target's folder: the
-// target's path with the suffix and a number added. The exclusive mode
-// never opens a file that was already there. Returns the open file with its
-// path in new_path, or null.
+// target's path with the suffix and a number added; names that exist are
+// skipped. Returns the open file with its path in new_path, or null.
 FILE* create_file_beside(const char* path, char* new_path, size_t new_path_size)
 {
     for (int n = 0; n < new_file_tries; n++) {
         snprintf(new_path, new_path_size, "%s%s%d", path, new_file_suffix, n);
+        std::error_code error;
+        if (std::filesystem::exists(new_path, error))
+            continue;
         errno = 0;
-        FILE* file = fopen(new_path, "wbx");
+        FILE* file = fopen(new_path, new_file_mode);
         if (file != nullptr || errno != EEXIST)
             return file;
     }

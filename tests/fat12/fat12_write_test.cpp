@@ -324,6 +324,8 @@ void with_file_size_limit(long limit, const std::function<void()>& body)
         ASSERT_EQ(limit_set, 0);
         return;
     }
+#else
+    static_cast<void>(limit);  // the rows with a limit run on POSIX systems only
 #endif
     body();
 }
@@ -346,7 +348,7 @@ TEST(Fat12WriteImage, FailuresLeaveTheOldFileAsItWas)
     entries all_names_taken = old_file;
     for (int n = 0; n < 100; n++)
         all_names_taken.push_back({"out.xdf.new" + std::to_string(n), std::to_string(n)});
-    const long all_but_last_byte = 1261568 + 256 - 1;
+    [[maybe_unused]] const long all_but_last_byte = 1261568 + 256 - 1;
     // clang-format off
     const row rows[] = {
         {"missing folder",                 "missing/out.xdf", {},                                        "open error",  false, -1},
@@ -389,7 +391,7 @@ TEST(Fat12WriteImage, FailuresLeaveTheOldFileAsItWas)
         write_result written{-9, ""};
         with_file_size_limit(r.size_limit, [&] { written = write_test_image(image, target); });
         EXPECT_EQ(written.result, -1);
-        EXPECT_EQ(written.out, text_output(std::string(r.message) + " '" + target + "'\n"));
+        EXPECT_EQ(written.out, std::string(r.message) + " '" + target + "'\n");
         EXPECT_TRUE(snapshot(dir.path()) == before);
         free_fat12_image(&opened.image, false);
     }
