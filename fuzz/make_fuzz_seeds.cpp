@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "d88_builder.h"
+#include "fat12_builder.h"
 #include "sample_japanese.h"
 #include "sample_texts.h"
 #include "talk_records.h"
@@ -89,6 +91,57 @@ void write_command_line_seeds(const fs::path& folder)
         write_seed(folder, "line" + std::to_string(n++), byte_vector(line.begin(), line.end()));
 }
 
+// Small D88 files: a disk with two tracks (one of them a talk track), the
+// same with a 672-byte header, an empty track, and two disks.
+void write_d88_seeds(const fs::path& folder)
+{
+    d88_disk_builder disk;
+    disk.name = {'S', 'E', 'E', 'D'};
+    d88_track_image talk = make_d88_track(0x10, 0, 1, 2, 1, 0);
+    for (int person = 0; person < 2; person++) {
+        byte_vector record = record_of(talk_edition::pc8801, 0, person);
+        talk[static_cast<size_t>(person)].data = record;
+    }
+    disk.add_track(0, make_d88_track(0, 0, 1, 3, 0, 0xE5));
+    disk.add_track(0x20, talk);
+    write_seed(folder, "two-tracks", disk.bytes());
+
+    d88_disk_builder short_header = disk;
+    short_header.header_size = 672;
+    short_header.body.clear();
+    short_header.track_offsets = {};
+    short_header.add_track(0, make_d88_track(0, 0, 1, 2, 0, 0x11));
+    write_seed(folder, "header-672", short_header.bytes());
+
+    d88_disk_builder empty = disk;
+    empty.track_offsets[5] = empty.append(byte_vector(16, 0));
+    write_seed(folder, "empty-track", empty.bytes());
+
+    write_seed(folder, "two-disks", d88_file({disk.bytes(), short_header.bytes()}));
+}
+
+// FAT12 seeds: the layout byte, then the image from sector 1 up to the
+// first clusters: contiguous and fragmented files in the root directory.
+void write_fat12_seeds(const fs::path& folder)
+{
+    const fat12_test_layout layouts[3] = {fat12_test_layout::xdf, fat12_test_layout::dd9,
+                                          fat12_test_layout::dd8};
+    for (unsigned char which = 0; which < 3; which++) {
+        fat12_test_image image = make_blank_fat12_image(layouts[which]);
+        const fat12_test_geometry& g = fat12_geometry(layouts[which]);
+        size_t cluster_bytes = static_cast<size_t>(g.bytes_per_sector * g.sectors_per_cluster);
+        put_fat12_file(image, 0, "TALKDATABIN", fat12_test_bytes(cluster_bytes + 7, which), {2, 3});
+        put_fat12_file(image, 3, "frag    txt", fat12_test_bytes(2 * cluster_bytes, 9), {5, 4});
+        put_fat12_file(image, 4, "EMPTY      ", {}, {});
+        size_t start = static_cast<size_t>(g.bytes_per_sector);
+        size_t end = static_cast<size_t>(g.data_start * g.bytes_per_sector) + 4 * cluster_bytes;
+        byte_vector seed = {which};
+        seed.insert(seed.end(), image.bytes.begin() + static_cast<long>(start),
+                    image.bytes.begin() + static_cast<long>(end));
+        write_seed(folder, "layout" + std::to_string(which), seed);
+    }
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -100,6 +153,8 @@ int main(int argc, char** argv)
     fs::path corpus = fs::path(argv[1]) / "corpus";
     write_listing_seeds(corpus / "listing");
     write_command_line_seeds(corpus / "command_line");
+    write_d88_seeds(corpus / "d88");
+    write_fat12_seeds(corpus / "fat12");
     printf("seeds written to %s\n", corpus.string().c_str());
     return 0;
 }

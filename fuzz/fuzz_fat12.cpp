@@ -1,0 +1,133 @@
+// The FAT12 library on arbitrary image bytes in each of the three layouts.
+// The first byte picks the layout; the rest overlay the image from sector 1
+// on (the FAT copies, the root directory and the first clusters), the other
+// bytes being zero. The image is opened as the library opens a file, then
+// files are looked up and read by name (names from the image and from the
+// fuzzer), and a file write is read back.
+#include <cstddef>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "fat12_image.h"
+
+namespace {
+
+// What read_fat12_image_file does after reading the file: the layout
+// fields, then the FAT.
+bool open_fat12_buffer(fat12_image* image, const fat12_layout& layout, const uint8_t* data,
+                       size_t size)
+{
+    memset(image, 0, sizeof *image);
+    size_t image_size = static_cast<size_t>(layout.image_size);
+    size_t start = static_cast<size_t>(layout.bytes_per_sector);
+    size_t copied = size < image_size - start ? size : image_size - start;
+    image->file_size = layout.image_size;
+    image->buffer = static_cast<unsigned char*>(calloc(image_size, 1));
+    memcpy(image->buffer + start, data, copied);
+    image->cylinders = layout.cylinders;
+    image->heads = layout.heads;
+    image->sectors_per_track = layout.sectors_per_track;
+    image->bytes_per_sector = layout.bytes_per_sector;
+    image->total_sectors = layout.total_sectors;
+    image->fat_start = layout.fat_start;
+    image->fat_sectors = layout.fat_sectors;
+    image->root_start = layout.root_start;
+    image->root_entries = layout.root_entries;
+    image->root_sectors = layout.root_sectors;
+    image->data_start = layout.data_start;
+    image->sectors_per_cluster = layout.sectors_per_cluster;
+    return load_fat(image) == 0;
+}
+
+// The 8.3 name of a directory entry, as a user would type it.
+std::string typed_name(const unsigned char* entry)
+{
+    std::string base(reinterpret_cast<const char*>(entry), 8);
+    std::string extension(reinterpret_cast<const char*>(entry) + 8, 3);
+    if (!base.empty() && static_cast<unsigned char>(base[0]) == 0x05)
+        base[0] = static_cast<char>(0xE5);
+    while (!base.empty() && base.back() == ' ')
+        base.pop_back();
+    while (!extension.empty() && extension.back() == ' ')
+        extension.pop_back();
+    std::string name = base + (extension.empty() ? "" : "." + extension);
+    return name.find('\0') == std::string::npos ? name : std::string();
+}
+
+void read_and_rewrite(fat12_image* image, const std::string& name)
+{
+    int size = get_fat12_file_size(image, name.c_str(), true);
+    if (size < 0 || size > 256 * 1024)  // the input reaches the first clusters only
+        return;
+    std::vector<unsigned char> contents(static_cast<size_t>(size) + 1, 0xA5);
+    if (read_fat12_file(image, name.c_str(), contents.data(), size, true) < 0)
+        return;
+    // Writing the file's bytes back, inverted, must read back inverted.
+    std::vector<unsigned char> inverted(contents.begin(), contents.end() - 1);
+    for (unsigned char& byte : inverted)
+        byte = static_cast<unsigned char>(~byte);
+    if (write_fat12_file(image, name.c_str(), inverted.data(), size, true) < 0)
+        __builtin_trap();  // the same chain was just read whole
+    std::vector<unsigned char> again(static_cast<size_t>(size) + 1, 0);
+    if (read_fat12_file(image, name.c_str(), again.data(), size, true) < 0)
+        __builtin_trap();
+    // A chain that visits a cluster twice is overwritten where it repeats,
+    // so only a chain of distinct clusters must read back unchanged.
+    std::vector<bool> seen(static_cast<size_t>(image->cluster_count) + 2, false);
+    bool distinct = true;
+    std::vector<unsigned char> key(12);
+    make_fat_name(reinterpret_cast<char*>(key.data()), name.c_str());
+    const unsigned char* found = find_dir_entry(image, -1, image->root_entries,
+                                                reinterpret_cast<const char*>(key.data()), true);
+    int cluster = found != nullptr ? static_cast<int>(fat12::read_le16(found + 26)) : 0;
+    int bytes_per_cluster = image->bytes_per_sector * image->sectors_per_cluster;
+    for (int covered = 0; covered < size && cluster >= 2 && cluster < image->cluster_count + 2;
+         covered += bytes_per_cluster) {
+        if (seen[static_cast<size_t>(cluster)])
+            distinct = false;
+        seen[static_cast<size_t>(cluster)] = true;
+        cluster = get_fat_entry(image, cluster);
+    }
+    if (distinct && !inverted.empty() &&
+        memcmp(again.data(), inverted.data(), inverted.size()) != 0)
+        __builtin_trap();
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***)
+{
+    if (freopen("/dev/null", "w", stdout) == nullptr)
+        return 0;
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    if (size < 1)
+        return 0;
+    const fat12_layout& layout = fat12_layouts[data[0] % fat12_layout_count];
+    data++;
+    size--;
+    fat12_image image;
+    if (open_fat12_buffer(&image, layout, data, size)) {
+        // Every name the root directory holds, and one name from the input.
+        for (int slot = 0; slot < image.root_entries; slot++) {
+            const unsigned char* entry =
+                image.buffer + (image.root_start * image.bytes_per_sector + slot * 32);
+            std::string name = typed_name(entry);
+            if (!name.empty())
+                read_and_rewrite(&image, name);
+        }
+        std::string typed(reinterpret_cast<const char*>(data), size < 16 ? size : 16);
+        typed = typed.substr(0, typed.find('\0'));
+        get_fat12_file_size(&image, typed.c_str(), false);
+        read_and_rewrite(&image, typed);
+    }
+    free_fat12_image(&image, false);
+    return 0;
+}
