@@ -1,0 +1,33 @@
+# Installs BUILD_DIR into an empty PREFIX and runs the installed tools there.
+file(REMOVE_RECURSE ${PREFIX})
+execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
+  OUTPUT_QUIET RESULT_VARIABLE result)
+if(NOT result EQUAL 0)
+  message(FATAL_ERROR "cmake --install failed")
+endif()
+foreach(tool talkdir talkd88 talkxdf talkdsk)
+  foreach(file bin/${tool} share/man/man1/${tool}.1)
+    if(NOT EXISTS ${PREFIX}/${file})
+      message(FATAL_ERROR "not installed: ${file}")
+    endif()
+  endforeach()
+endforeach()
+foreach(file share/doc/talklist/README.md share/doc/talklist/LICENSE)
+  if(NOT EXISTS ${PREFIX}/${file})
+    message(FATAL_ERROR "not installed: ${file}")
+  endif()
+endforeach()
+
+execute_process(COMMAND ${PREFIX}/bin/talkdsk --help
+  OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE result)
+set(usage "usage: talkdsk [options] [towne-disk.dsk]\noption: -?|--help           print usage\n\nread Towne disk image from 'velktown.dsk' if not specified\n")
+if(NOT result EQUAL 1 OR NOT out STREQUAL usage OR NOT err STREQUAL "")
+  message(FATAL_ERROR "installed talkdsk --help: exit ${result}, output:\n${out}${err}")
+endif()
+execute_process(COMMAND ${PREFIX}/bin/talkxdf ${PREFIX}/missing.xdf
+  OUTPUT_VARIABLE out RESULT_VARIABLE result)
+if(NOT result EQUAL 1 OR NOT out STREQUAL "open error '${PREFIX}/missing.xdf'\nerror: read disk image '${PREFIX}/missing.xdf'\n")
+  message(FATAL_ERROR "installed talkxdf on a missing image: exit ${result}, output:\n${out}")
+endif()
+file(REMOVE_RECURSE ${PREFIX})
+message(STATUS "installed tools run from ${PREFIX}")
