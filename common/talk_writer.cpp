@@ -1,7 +1,6 @@
 #include "talk_writer.h"
 
 #include <cstdio>
-#include <cstring>
 
 void start_talk_writer(talk_writer* writer)
 {
@@ -14,21 +13,6 @@ void flush_talk_writer(talk_writer* writer)
     if (used > 0)
         fwrite(writer->bytes, 1, used, stdout);
     writer->cursor = writer->bytes;
-}
-
-unsigned char* write_talk_bytes(talk_writer* writer, unsigned char* out, const unsigned char* bytes,
-                                size_t count)
-{
-    while (count > 0) {
-        out = talk_room(writer, out);
-        size_t room = static_cast<size_t>(writer->bytes + talk_writer_size - out);
-        size_t step = count < room ? count : room;
-        memcpy(out, bytes, step);
-        out += step;
-        bytes += step;
-        count -= step;
-    }
-    return out;
 }
 
 unsigned char* put_talk_decimal(unsigned char* out, unsigned value)

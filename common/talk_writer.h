@@ -23,16 +23,21 @@ void start_talk_writer(talk_writer* writer);
 // Writes what the buffer holds to standard output and empties it.
 void flush_talk_writer(talk_writer* writer);
 
-// The cursor, after flushing when fewer than talk_writer_margin bytes are
-// left behind out.
-inline unsigned char* talk_room(talk_writer* writer, unsigned char* out)
+// The cursor, after flushing when fewer than count bytes (at most
+// talk_writer_size) are left behind out.
+inline unsigned char* talk_room_for(talk_writer* writer, unsigned char* out, size_t count)
 {
-    if (out > writer->bytes + (talk_writer_size - talk_writer_margin)) {
+    if (static_cast<size_t>(writer->bytes + talk_writer_size - out) < count) {
         writer->cursor = out;
         flush_talk_writer(writer);
         out = writer->cursor;
     }
     return out;
+}
+
+inline unsigned char* talk_room(talk_writer* writer, unsigned char* out)
+{
+    return talk_room_for(writer, out, talk_writer_margin);
 }
 
 // A NUL-terminated text of at most talk_writer_margin bytes.
@@ -42,10 +47,6 @@ inline unsigned char* put_talk_text(unsigned char* out, const char* text)
         *out++ = static_cast<unsigned char>(*text++);
     return out;
 }
-
-// Any number of bytes; makes room as it goes.
-unsigned char* write_talk_bytes(talk_writer* writer, unsigned char* out, const unsigned char* bytes,
-                                size_t count);
 
 unsigned char* put_talk_decimal(unsigned char* out, unsigned value);
 unsigned char* put_talk_hex2(unsigned char* out, unsigned char value);

@@ -1,0 +1,158 @@
+#include "talk_text.h"
+
+#include <cstring>
+
+namespace {
+
+bool is_sjis_lead(unsigned char code)
+{
+    return (code >= 0x81 && code <= 0x9F) || (code >= 0xE0 && code <= 0xFC);
+}
+
+bool is_sjis_trail(unsigned char code)
+{
+    return (code >= 0x40 && code <= 0x7E) || (code >= 0x80 && code <= 0xFC);
+}
+
+talk_byte_kind kind_of(const talk_profile* profile, unsigned code)
+{
+    unsigned char byte = static_cast<unsigned char>(code);
+    if (code == 0)
+        return talk_byte_end;
+    switch (profile->char_rule) {
+    case char_rule_ascii:
+    case char_rule_apple2:
+        if (!check_talk_char(profile->char_rule, byte))
+            return talk_byte_invalid;
+        break;
+    case char_rule_table:
+        if (profile->char_table[code][0] == '\0')
+            return talk_byte_invalid;
+        break;
+    case char_rule_sjis:
+        if (code >= 0x80)
+            return is_sjis_lead(byte) ? talk_byte_lead : talk_byte_invalid;
+        if (profile->char_table[code][0] == '\0')
+            return talk_byte_invalid;
+        break;
+    }
+    return byte == profile->line_break ? talk_byte_break : talk_byte_plain;
+}
+
+// A line break ends the line; unless the text ends there, the next line is
+// indented by two tabs.
+unsigned char* put_line_break(unsigned char* out, const unsigned char* after,
+                              const unsigned char* end)
+{
+    *out++ = '\n';
+    if (after < end) {
+        *out++ = '\t';
+        *out++ = '\t';
+    }
+    return out;
+}
+
+}  // namespace
+
+bool check_talk_char(talk_char_rule rule, unsigned char code)
+{
+    switch (rule) {
+    case char_rule_ascii:
+        return code == 0x0A || (code >= 0x20 && code <= 0x7E);
+    case char_rule_apple2:
+        return (code >= 0x20 && code <= 0x60) || (code >= 0x7B && code <= 0x7E) || code == 0x8D;
+    case char_rule_table:
+    case char_rule_sjis:
+        break;
+    }
+    return false;
+}
+
+void prepare_talk_text_rule(const talk_profile* profile, talk_text_rule* rule)
+{
+    rule->profile = profile;
+    for (unsigned code = 0; code < 256; code++) {
+        rule->kind[code] = kind_of(profile, code);
+        rule->glyph[code][0] = rule->glyph[code][1] = 0;
+        rule->glyph_length[code] = 0;
+        bool table_code = profile->char_rule == char_rule_table ||
+                          (profile->char_rule == char_rule_sjis && code < 0x80);
+        if (table_code) {
+            // Every table entry is at most two bytes long.
+            const char* entry = profile->char_table[code];
+            for (unsigned i = 0; i < 2 && entry[i] != '\0'; i++) {
+                rule->glyph[code][i] = static_cast<unsigned char>(entry[i]);
+                rule->glyph_length[code] = static_cast<unsigned char>(i + 1);
+            }
+        }
+    }
+}
+
+int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsigned pos)
+{
+    const unsigned end = rule->profile->text_end;
+    while (pos < end) {
+        unsigned char kind = rule->kind[record[pos]];
+        if (kind >= talk_byte_plain) {  // the common case: one character
+            pos += 1;
+        } else if (kind == talk_byte_end) {
+            return static_cast<int>(pos) + 1;
+        } else if (kind == talk_byte_lead && pos + 1 < end && is_sjis_trail(record[pos + 1])) {
+            pos += 2;
+        } else {
+            return -1;
+        }
+    }
+    return -1;
+}
+
+unsigned char* write_talk_text(talk_writer* writer, unsigned char* out, const talk_text_rule* rule,
+                               const unsigned char* text, size_t length)
+{
+    // No byte prints more than three: a line break and its indent.
+    out = talk_room_for(writer, out, 3 * length + 1);
+    const unsigned char line_break = rule->profile->line_break;
+    const unsigned char* p = text;
+    const unsigned char* end = text + length;
+    switch (rule->profile->char_rule) {
+    case char_rule_ascii:
+    case char_rule_apple2:
+        // The bytes between line breaks are copied whole.
+        while (p < end) {
+            const void* found = memchr(p, line_break, static_cast<size_t>(end - p));
+            const unsigned char* run_end =
+                found != nullptr ? static_cast<const unsigned char*>(found) : end;
+            memcpy(out, p, static_cast<size_t>(run_end - p));
+            out += run_end - p;
+            if (run_end == end)
+                break;
+            p = run_end + 1;
+            out = put_line_break(out, p, end);
+        }
+        break;
+    case char_rule_table:
+    case char_rule_sjis:
+        while (p < end) {
+            unsigned char code = *p++;
+            unsigned char kind = rule->kind[code];
+            if (kind == talk_byte_plain) {
+                // Two bytes are always copied; the cursor moves by the
+                // entry's length.
+                unsigned char length_of_code = rule->glyph_length[code];
+                unsigned char pair[2] = {rule->glyph[code][0], rule->glyph[code][1]};
+                memcpy(out, pair, 2);
+                out += length_of_code;
+            } else if (kind == talk_byte_break) {
+                out = put_line_break(out, p, end);
+            } else if (kind == talk_byte_lead) {
+                if (p == end)  // a checked text never ends inside a pair
+                    break;
+                out[0] = code;
+                out[1] = *p++;
+                out += 2;
+            }
+        }
+        break;
+    }
+    return out;
+}

@@ -1,0 +1,36 @@
+// The texts of a record under an edition's character rule: which bytes
+// are valid, where a text ends, and what each byte prints. The rule is
+// worked out once per listing into byte tables, so that checking and
+// printing cost one table look-up per byte.
+#pragma once
+
+#include <cstddef>
+
+#include "talk_listing.h"
+#include "talk_writer.h"
+
+enum talk_byte_kind : unsigned char {
+    talk_byte_invalid,  // makes the record invalid
+    talk_byte_end,      // the NUL that ends the text
+    talk_byte_lead,     // a Shift-JIS lead byte: a trail byte must follow
+    talk_byte_plain,    // a character of its own
+    talk_byte_break,    // the line break (valid like a plain byte)
+};
+
+struct talk_text_rule {
+    const talk_profile* profile;
+    unsigned char kind[256];          // talk_byte_kind of each byte value
+    unsigned char glyph[256][2];      // what a plain byte prints under a table rule
+    unsigned char glyph_length[256];  // 0 (nothing), 1 or 2
+};
+
+void prepare_talk_text_rule(const talk_profile* profile, talk_text_rule* rule);
+
+// Checks the text that starts at pos: the position behind its NUL, or -1
+// when a byte is invalid or no NUL lies below the profile's text_end.
+int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsigned pos);
+
+// Appends the length bytes of a text (which hold no NUL) as the listing
+// prints them, making room for the whole text first.
+unsigned char* write_talk_text(talk_writer* writer, unsigned char* out, const talk_text_rule* rule,
+                               const unsigned char* text, size_t length);
