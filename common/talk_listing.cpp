@@ -51,7 +51,7 @@ unsigned char* write_talk_slot(talk_writer* writer, unsigned char* out, const ta
                                const talk_slots* slots, unsigned slot)
 {
     const talk_profile* profile = rule->profile;
-    out = put_talk_text(talk_room(writer, out), profile->labels[slot]);
+    out = put_talk_label(talk_room(writer, out), rule, slot);
     bool keyword = profile->keyword_offsets != nullptr && (slot == 5 || slot == 7);
     if (keyword)
         out = write_keyword_field(out, slots->text[slot]);

@@ -71,8 +71,15 @@ bool check_talk_char(talk_char_rule rule, unsigned char code)
 void prepare_talk_text_rule(const talk_profile* profile, talk_text_rule* rule)
 {
     rule->profile = profile;
+    for (unsigned slot = 0; slot < talk_slot_count; slot++) {
+        size_t length = strlen(profile->labels[slot]);
+        memset(rule->label[slot], 0, talk_label_room);
+        memcpy(rule->label[slot], profile->labels[slot], length);
+        rule->label_length[slot] = static_cast<unsigned char>(length);
+    }
     for (unsigned code = 0; code < 256; code++) {
         rule->kind[code] = kind_of(profile, code);
+        rule->trail[code] = is_sjis_trail(static_cast<unsigned char>(code));
         rule->glyph[code][0] = rule->glyph[code][1] = 0;
         rule->glyph_length[code] = 0;
         bool table_code = profile->char_rule == char_rule_table ||
@@ -97,7 +104,7 @@ int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsi
             pos += 1;
         } else if (kind == talk_byte_end) {
             return static_cast<int>(pos) + 1;
-        } else if (kind == talk_byte_lead && pos + 1 < end && is_sjis_trail(record[pos + 1])) {
+        } else if (kind == talk_byte_lead && pos + 1 < end && rule->trail[record[pos + 1]]) {
             pos += 2;
         } else {
             return -1;
@@ -134,22 +141,28 @@ unsigned char* write_talk_text(talk_writer* writer, unsigned char* out, const ta
     case char_rule_sjis:
         while (p < end) {
             unsigned char code = *p++;
-            unsigned char kind = rule->kind[code];
-            if (kind == talk_byte_plain) {
+            switch (rule->kind[code]) {
+            case talk_byte_plain: {
                 // Two bytes are always copied; the cursor moves by the
                 // entry's length.
                 unsigned char length_of_code = rule->glyph_length[code];
                 unsigned char pair[2] = {rule->glyph[code][0], rule->glyph[code][1]};
                 memcpy(out, pair, 2);
                 out += length_of_code;
-            } else if (kind == talk_byte_break) {
-                out = put_line_break(out, p, end);
-            } else if (kind == talk_byte_lead) {
+                break;
+            }
+            case talk_byte_lead:
                 if (p == end)  // a checked text never ends inside a pair
-                    break;
+                    return out;
                 out[0] = code;
                 out[1] = *p++;
                 out += 2;
+                break;
+            case talk_byte_break:
+                out = put_line_break(out, p, end);
+                break;
+            default:  // met only in unchecked texts: prints nothing
+                break;
             }
         }
         break;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstring>
 
 #include "talk_listing.h"
 #include "talk_writer.h"
@@ -17,11 +18,16 @@ enum talk_byte_kind : unsigned char {
     talk_byte_break,    // the line break (valid like a plain byte)
 };
 
+enum { talk_label_room = 16 };  // no label is longer
+
 struct talk_text_rule {
     const talk_profile* profile;
     unsigned char kind[256];          // talk_byte_kind of each byte value
+    bool trail[256];                  // valid Shift-JIS trail bytes
     unsigned char glyph[256][2];      // what a plain byte prints under a table rule
     unsigned char glyph_length[256];  // 0 (nothing), 1 or 2
+    unsigned char label[talk_slot_count][talk_label_room];  // the labels, padded
+    unsigned char label_length[talk_slot_count];
 };
 
 void prepare_talk_text_rule(const talk_profile* profile, talk_text_rule* rule);
@@ -29,6 +35,14 @@ void prepare_talk_text_rule(const talk_profile* profile, talk_text_rule* rule);
 // Checks the text that starts at pos: the position behind its NUL, or -1
 // when a byte is invalid or no NUL lies below the profile's text_end.
 int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsigned pos);
+
+// Appends the label of a slot; the caller has made talk_label_room bytes of
+// room.
+inline unsigned char* put_talk_label(unsigned char* out, const talk_text_rule* rule, unsigned slot)
+{
+    memcpy(out, rule->label[slot], talk_label_room);
+    return out + rule->label_length[slot];
+}
 
 // Appends the length bytes of a text (which hold no NUL) as the listing
 // prints them, making room for the whole text first.
