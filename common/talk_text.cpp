@@ -52,6 +52,16 @@ unsigned char* put_line_break(unsigned char* out, const unsigned char* after,
     return out;
 }
 
+// The entry of a table code: two bytes are always copied, the cursor moves
+// by the entry's length.
+unsigned char* put_glyph(unsigned char* out, const talk_text_rule* rule, unsigned char code)
+{
+    unsigned char length = rule->glyph_length[code];
+    unsigned char pair[2] = {rule->glyph[code][0], rule->glyph[code][1]};
+    memcpy(out, pair, 2);
+    return out + length;
+}
+
 }  // namespace
 
 bool check_talk_char(talk_char_rule rule, unsigned char code)
@@ -100,12 +110,14 @@ int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsi
     const unsigned end = rule->profile->text_end;
     while (pos < end) {
         unsigned char kind = rule->kind[record[pos]];
-        if (kind >= talk_byte_plain) {  // the common case: one character
+        if (kind >= talk_byte_plain) {  // one character
             pos += 1;
+        } else if (kind == talk_byte_lead) {  // a Shift-JIS pair
+            if (pos + 1 >= end || !rule->trail[record[pos + 1]])
+                return -1;
+            pos += 2;
         } else if (kind == talk_byte_end) {
             return static_cast<int>(pos) + 1;
-        } else if (kind == talk_byte_lead && pos + 1 < end && rule->trail[record[pos + 1]]) {
-            pos += 2;
         } else {
             return -1;
         }
@@ -138,31 +150,30 @@ unsigned char* write_talk_text(talk_writer* writer, unsigned char* out, const ta
         }
         break;
     case char_rule_table:
+        while (p < end) {
+            unsigned char code = *p++;
+            unsigned char kind = rule->kind[code];
+            if (kind == talk_byte_plain)
+                out = put_glyph(out, rule, code);
+            else if (kind == talk_byte_break)
+                out = put_line_break(out, p, end);
+            // any other byte is met only in unchecked texts: it prints nothing
+        }
+        break;
     case char_rule_sjis:
         while (p < end) {
             unsigned char code = *p++;
-            switch (rule->kind[code]) {
-            case talk_byte_plain: {
-                // Two bytes are always copied; the cursor moves by the
-                // entry's length.
-                unsigned char length_of_code = rule->glyph_length[code];
-                unsigned char pair[2] = {rule->glyph[code][0], rule->glyph[code][1]};
-                memcpy(out, pair, 2);
-                out += length_of_code;
-                break;
-            }
-            case talk_byte_lead:
+            unsigned char kind = rule->kind[code];
+            if (kind == talk_byte_lead) {
                 if (p == end)  // a checked text never ends inside a pair
-                    return out;
+                    break;
                 out[0] = code;
                 out[1] = *p++;
                 out += 2;
-                break;
-            case talk_byte_break:
+            } else if (kind == talk_byte_plain) {
+                out = put_glyph(out, rule, code);
+            } else if (kind == talk_byte_break) {
                 out = put_line_break(out, p, end);
-                break;
-            default:  // met only in unchecked texts: prints nothing
-                break;
             }
         }
         break;
