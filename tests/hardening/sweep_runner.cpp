@@ -12,7 +12,7 @@
 #include <stdexcept>
 #include <thread>
 
-#include "run_process.h"
+#include "captured_run.h"
 #include "talk_records.h"
 
 #ifdef __linux__
@@ -93,7 +93,7 @@ struct timed_run {
     bool ended_by_guard;
 };
 
-// run_process with its wall time; on Linux a guard ends a run that hangs.
+// A tool run with its wall time; on Linux a guard ends a run that hangs.
 timed_run run_timed(const std::string& program, const std::vector<std::string>& args,
                     const std::string& cwd)
 {
@@ -114,7 +114,7 @@ timed_run run_timed(const std::string& program, const std::vector<std::string>& 
     auto start = std::chrono::steady_clock::now();
     timed_run run{{-1, "", ""}, 0.0, false};
     try {
-        run.result = run_process(program, args, cwd);
+        run.result = run_captured(program, args, cwd);
     } catch (...) {
         {
             std::lock_guard<std::mutex> lock(mutex);
@@ -419,6 +419,7 @@ void run_sweep(sweep_tool tool, const std::vector<sweep_variant>& variants)
     ASSERT_EQ(intact.result.err, "");
 
     int runs = 0;
+    int expected[4] = {0, 0, 0, 0};  // variants by sweep_outcome
     int listed = 0;
     int failures = 0;
     double longest = 0;
@@ -451,6 +452,7 @@ void run_sweep(sweep_tool tool, const std::vector<sweep_variant>& variants)
         write_file(path, original);
 
         runs++;
+        expected[static_cast<int>(v.outcome)]++;
         listed += run.result.exit_code == 0;
         longest = std::max(longest, run.seconds);
         std::string problems = check_run(tool, v, run, intact.result.out);
@@ -469,6 +471,10 @@ void run_sweep(sweep_tool tool, const std::vector<sweep_variant>& variants)
     if (failures > reported_failures)
         ADD_FAILURE() << row.name << ": " << failures - reported_failures
                       << " further variants failed";
-    printf("%s: %d variants, %d listed completely, %d ended with an error, longest run %.3f s\n",
-           row.name, runs, listed, runs - listed, longest);
+    printf(
+        "%s: %d variants (effect known exactly: %d same listing, %d complete listing, %d "
+        "failure; %d any clean end), %d listed completely, %d ended with an error, longest "
+        "run %.3f s\n",
+        row.name, runs, expected[1], expected[2], expected[3], expected[0], listed, runs - listed,
+        longest);
 }
