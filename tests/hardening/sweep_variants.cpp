@@ -574,9 +574,22 @@ sweep_variant d88_byte(const d88_layout& d, size_t pos, unsigned char value)
             d88_file, pos, value,
             "track offset of slot " + std::to_string(slot) + (town >= 0 ? " (talk track)" : ""),
             sweep_outcome::any);
-        if (offset == 0)
-            return town >= 0 ? d88_track_missing(v, town) : (v.outcome = sweep_outcome::same, v);
+        // The slot loses its track when it points at none, at another
+        // track (it then reads a copy of that one), or at the 16 zero bytes
+        // that end a 672-byte header (an empty track). Whatever the slot
+        // held then lies behind the last sector of the slot before it.
+        bool other_track = false;
+        for (int other = 0; other < 164; other++)
+            other_track |= other != slot && d.offsets[size_t(other)] == offset && offset != 0;
         bool short_header = offset == 672 && slot < 160;
+        bool zero_track = short_header && std::all_of(b.begin() + 672, b.begin() + 688,
+                                                      [](unsigned char c) { return c == 0; });
+        if (offset == 0 || other_track || zero_track) {
+            if (town >= 0)
+                return d88_track_missing(v, town);
+            v.outcome = sweep_outcome::same;
+            return v;
+        }
         if (offset >= d.disk_size || (offset < d88_header_bytes && !short_header))
             return d88_read_failure(v);
         return v;
@@ -786,26 +799,43 @@ std::string xdf_data_file_line()
     return "error: read disk image '" + std::string(xdf_file) + "/TALKDATA.BIN'";
 }
 
+// A read that meets cluster next where the chain went on elsewhere: a
+// number no cluster has ends it, any other leads to other data.
+sweep_variant xdf_chain_link(sweep_variant v, const xdf_layout& x, unsigned next)
+{
+    char line[64];
+    if (next < 2 || next > 0xFEF)
+        snprintf(line, sizeof line, "illegal cluster 0x%X", next);
+    else if (next > unsigned(x.g->cluster_count) + 1)
+        snprintf(line, sizeof line, "can't get sector from cluster 0x%X", next);
+    else
+        return (v.outcome = sweep_outcome::any, v);
+    return failing(v, xdf_data_file_line(), line);
+}
+
 sweep_variant xdf_byte(const xdf_layout& x, size_t pos, unsigned char value)
 {
     const byte_vector& b = x.bytes;
     if (pos < x.fat1)
         return set_byte(xdf_file, pos, value, "boot sector", sweep_outcome::same);
     if (pos < x.fat2) {
-        size_t at = pos - x.fat1;
-        int first = int(at / 3) * 2;
-        std::vector<int> touched;
-        if (at % 3 != 2)
-            touched.push_back(first);
-        if (at % 3 != 0)
-            touched.push_back(first + 1);
-        bool in_chain = false;
-        for (int cluster : touched)
-            in_chain |= std::find(x.chain.begin(), x.chain.end(), cluster) != x.chain.end();
-        return set_byte(xdf_file, pos, value,
-                        "FAT entry of cluster " + std::to_string(touched.front()) +
-                            (in_chain ? " (TALKDATA.BIN's chain)" : ""),
-                        in_chain ? sweep_outcome::any : sweep_outcome::same);
+        // The read follows the chain to its first changed link; the link
+        // of the last cluster is never followed.
+        byte_vector changed(b.begin() + long(x.fat1), b.begin() + long(x.fat2));
+        changed[pos - x.fat1] = value;
+        int first = int((pos - x.fat1) / 3) * 2;
+        sweep_variant v = set_byte(xdf_file, pos, value,
+                                   "FAT entries of clusters " + std::to_string(first) + " and " +
+                                       std::to_string(first + 1),
+                                   sweep_outcome::same);
+        for (size_t i = 0; i + 1 < x.chain.size(); i++) {
+            unsigned next = fat12_entry_at(changed, 0, x.chain[i]);
+            if (next == unsigned(x.chain[i + 1]))
+                continue;
+            v.where += " (TALKDATA.BIN's chain)";
+            return xdf_chain_link(v, x, next);
+        }
+        return v;
     }
     if (pos < x.root)
         return set_byte(xdf_file, pos, value, "second FAT copy", sweep_outcome::same);
@@ -834,10 +864,8 @@ sweep_variant xdf_byte(const xdf_layout& x, size_t pos, unsigned char value)
         }
         if (j < 26)
             return v;  // attributes and times are not read
-        if (j < 28) {
-            v.outcome = sweep_outcome::any;
-            return v;
-        }
+        if (j < 28)
+            return xdf_chain_link(v, x, field_with(b, entry + 26, 2, pos, value));
         int32_t size = static_cast<int32_t>(field_with(b, entry + 28, 4, pos, value));
         return failing(v, "error: file size: " + std::to_string(size));
     }
@@ -1052,6 +1080,17 @@ std::vector<sweep_variant> d88_byte_variants(int scale)
     for (int slot : {0, 1, 31, 32, 33, 47, 48, 79})
         for (size_t byte = 0; byte < 4; byte++)
             positions.push_back(0x20 + 4 * size_t(slot) + byte);
+    std::vector<sweep_variant> variants;
+    // Tracks are 16 x 272 = 0x1100 bytes long: a second offset byte 0x11
+    // up or down points a slot at the next or the previous track; and 0xA0
+    // as the first byte turns 688 into 672.
+    for (int slot : {0, 10, 31, 32, 33, 40, 47, 48, 79}) {
+        size_t second = 0x20 + 4 * size_t(slot) + 1;
+        for (int step : {0x11, -0x11})
+            variants.push_back(
+                d88_byte(d, second, static_cast<unsigned char>(d.bytes[second] + step)));
+    }
+    variants.push_back(d88_byte(d, 0x20, 0xA0));
     for (int i = 0; i < 8 * scale; i++)
         positions.push_back(0x20 + 4 * (80 + below(rng, 84)) + below(rng, 4));
 
@@ -1077,7 +1116,6 @@ std::vector<sweep_variant> d88_byte_variants(int scale)
     }
     add_random_positions(positions, rng, d.bytes.size(), 12 * scale);
 
-    std::vector<sweep_variant> variants;
     for (size_t pos : positions)
         variants.push_back(d88_byte(d, pos, d88_value(rng, d, pos)));
     add_record_variants(variants, rng, 14 * scale, 5,
