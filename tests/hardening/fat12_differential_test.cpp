@@ -8,6 +8,7 @@
 
 #include <algorithm>
 #include <cctype>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
 #include <random>
@@ -353,6 +354,13 @@ TEST_P(Fat12Differential, EveryFileReadsAsMtypeShowsIt)
     if (!have_peers())
         GTEST_SKIP() << "dosfstools (mkfs.fat) and mtools (mcopy, mdel, mtype) are not "
                         "installed; install them to compare with another FAT12 implementation";
+#ifndef _WIN32
+    // mtools's own sanity check of the FAT takes the last cluster of the
+    // disk for one too many when a cluster other than the one before it
+    // links to it (seen in the 1221-cluster layout after deletions), and
+    // refuses the image; the variable turns that check off.
+    setenv("MTOOLS_SKIP_CHECK", "1", 1);
+#endif
     const peer_layout& layout = peer_layouts[GetParam()];
     case_stats stats;
     int cases = 0;

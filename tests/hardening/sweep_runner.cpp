@@ -359,11 +359,6 @@ byte_vector sample_bytes(const std::string& relative)
     return read_file(sample_folder() + "/" + relative);
 }
 
-const char* sweep_tool_name(sweep_tool tool)
-{
-    return row_of(tool).name;
-}
-
 std::string sweep_tool_argument(sweep_tool tool)
 {
     return row_of(tool).input;

@@ -48,7 +48,6 @@ const std::string& sample_folder();
 byte_vector sample_bytes(const std::string& relative);
 
 // The tool's final lines, with the argument the sweep passes it.
-const char* sweep_tool_name(sweep_tool tool);
 std::string sweep_tool_argument(sweep_tool tool);
 std::string read_failure_line(sweep_tool tool);   // loading failed
 std::string print_failure_line(sweep_tool tool);  // the listing stopped
