@@ -3,37 +3,17 @@
 // dump we expect. Skipped when floptool is not installed.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
 #include <sstream>
 
 #include "capture_stdout.h"
 #include "d88_test_helpers.h"
+#include "host_programs.h"
 #include "run_process.h"
 
 namespace {
 
-// The host's floptool; none on Windows, where the Linux program cannot be
-// run from the tests.
-std::string find_floptool()
-{
-#ifdef _WIN32
-    return "";
-#endif
-    const char* path = getenv("PATH");
-    std::stringstream dirs(std::string(path ? path : "") + ":/usr/games:/usr/bin:/bin");
-    std::string dir;
-    while (std::getline(dirs, dir, ':')) {
-        std::filesystem::path candidate = std::filesystem::path(dir) / "floptool";
-        std::error_code ignored;
-        if (!dir.empty() && std::filesystem::is_regular_file(candidate, ignored))
-            return candidate.string();
-    }
-    return "";
-}
-
 #define REQUIRE_FLOPTOOL()                                                               \
-    std::string floptool = find_floptool();                                              \
+    std::string floptool = find_host_program("floptool");                                \
     if (floptool.empty())                                                                \
     GTEST_SKIP() << "floptool (Debian package mame-tools) is not installed; install it " \
                     "to check the written images with another D88 reader"

@@ -3,47 +3,27 @@
 // read back by mtype. Skipped when the tools are not installed.
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <filesystem>
-#include <sstream>
 
 #include "capture_stdout.h"
 #include "fat12_test_util.h"
+#include "host_programs.h"
 #include "run_process.h"
 #include "talk_records.h"
 #include "xdf_talk_listing.h"
 
 namespace {
 
-// The host's program of that name; none on Windows, where the Linux
-// programs cannot be run from the tests.
-std::string find_tool(const std::string& name)
-{
-#ifdef _WIN32
-    return "";
-#endif
-    const char* path = getenv("PATH");
-    std::stringstream dirs(std::string(path ? path : "") + ":/usr/sbin:/sbin:/usr/bin:/bin");
-    std::string dir;
-    while (std::getline(dirs, dir, ':')) {
-        std::filesystem::path candidate = std::filesystem::path(dir) / name;
-        std::error_code ignored;
-        if (!dir.empty() && std::filesystem::is_regular_file(candidate, ignored))
-            return candidate.string();
-    }
-    return "";
-}
-
 #define REQUIRE_PEER_TOOLS()                                                                    \
-    if (find_tool("mkfs.fat").empty() || find_tool("mcopy").empty() ||                          \
-        find_tool("mtype").empty() || find_tool("mdel").empty())                                \
+    if (find_host_program("mkfs.fat").empty() || find_host_program("mcopy").empty() ||          \
+        find_host_program("mtype").empty() || find_host_program("mdel").empty())                \
     GTEST_SKIP() << "dosfstools (mkfs.fat) and mtools (mcopy, mtype, mdel) are not installed; " \
                     "install them to compare with a real FAT12 implementation"
 
 // Runs a tool in dir; it must succeed quietly enough to go on.
 std::string tool(const std::string& name, const std::vector<std::string>& args, const temp_dir& dir)
 {
-    process_result run = run_process(find_tool(name), args, dir.path());
+    process_result run = run_process(find_host_program(name), args, dir.path());
     EXPECT_EQ(run.exit_code, 0) << name << " failed: " << run.err;
     return run.out;
 }
@@ -200,7 +180,7 @@ namespace {
 TEST(Fat12Peer, MtypeAndFsckAcceptWhatWasWritten)
 {
     REQUIRE_PEER_TOOLS();
-    if (find_tool("fsck.fat").empty())
+    if (find_host_program("fsck.fat").empty())
         GTEST_SKIP() << "dosfstools' fsck.fat is not installed; install it to check the images "
                         "written";
     for (const peer_layout& p : peer_layouts) {
@@ -273,7 +253,8 @@ TEST(Fat12Peer, MtypeAndFsckAcceptWhatWasWritten)
             EXPECT_TRUE(byte_vector(theirs.begin(), theirs.end()) == r.mtype);
         }
         // The version line first, then the summary of a full disk.
-        process_result fsck = run_process(find_tool("fsck.fat"), {"-n", "disk.img"}, dir.path());
+        process_result fsck =
+            run_process(find_host_program("fsck.fat"), {"-n", "disk.img"}, dir.path());
         EXPECT_EQ(fsck.exit_code, 0);
         EXPECT_EQ(fsck.out.substr(std::min(fsck.out.find('\n') + 1, fsck.out.size())),
                   "disk.img: 4 files, " + std::to_string(g.cluster_count) + "/" +

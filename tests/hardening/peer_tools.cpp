@@ -3,27 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <filesystem>
-#include <sstream>
+
+#include "host_programs.h"
 
 std::string find_peer_tool(const std::string& name)
 {
-#ifdef _WIN32
-    (void)name;
-    return "";
-#else
-    const char* path = getenv("PATH");
-    std::stringstream dirs(std::string(path ? path : "") +
-                           ":/usr/sbin:/sbin:/usr/bin:/bin:/usr/games");
-    std::string dir;
-    while (std::getline(dirs, dir, ':')) {
-        std::filesystem::path candidate = std::filesystem::path(dir) / name;
-        std::error_code ignored;
-        if (!dir.empty() && std::filesystem::is_regular_file(candidate, ignored))
-            return candidate.string();
-    }
-    return "";
-#endif
+    return find_host_program(name);
 }
 
 long environment_number(const char* name, long fallback, long minimum)

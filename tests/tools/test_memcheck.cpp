@@ -7,32 +7,11 @@
 // error, which the tests require to be empty).
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <filesystem>
-#include <sstream>
-
+#include "host_programs.h"
 #include "run_process.h"
 #include "talk_records.h"
 
 namespace {
-
-std::string find_valgrind()
-{
-#ifdef _WIN32
-    return "";
-#else
-    const char* path = getenv("PATH");
-    std::stringstream dirs(std::string(path ? path : "") + ":/usr/bin");
-    std::string dir;
-    while (std::getline(dirs, dir, ':')) {
-        std::filesystem::path candidate = std::filesystem::path(dir) / "valgrind";
-        std::error_code ignored;
-        if (!dir.empty() && std::filesystem::is_regular_file(candidate, ignored))
-            return candidate.string();
-    }
-    return "";
-#endif
-}
 
 TEST(Memcheck, EveryToolOnItsListingAndErrorPaths)
 {
@@ -43,7 +22,7 @@ TEST(Memcheck, EveryToolOnItsListingAndErrorPaths)
     GTEST_SKIP() << "the tools are linked statically in this build; valgrind checks them in "
                     "the memcheck build (cmake --workflow --preset memcheck)";
 #endif
-    std::string valgrind = find_valgrind();
+    std::string valgrind = find_host_program("valgrind");
     if (valgrind.empty())
         GTEST_SKIP() << "valgrind is not installed";
 
