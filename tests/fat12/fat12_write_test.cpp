@@ -12,8 +12,11 @@
 #include "fat12_test_util.h"
 
 #ifdef __unix__
+#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -178,6 +181,8 @@ TEST(Fat12Write, FollowsTheChainAndStopsWhereItBreaks)
         {"bad cluster mark",       dd9, 0,   3000, {2, 3},          0xFF7, -1, "illegal cluster 0xFF7\n",               {2, 3},          2048},
         {"free cluster in chain",  dd8, 0,   3000, {2},             0,     -1, "illegal cluster 0x0\n",                 {2},             1024},
         {"first cluster 0",        xdf, 0,   10,   {},              0,     -1, "illegal cluster 0x0\n",                 {},              0},
+        {"cluster 1 in the chain", xdf, 0,   3000, {2, 3},          1,     -1, "illegal cluster 0x1\n",                 {2, 3},          2048},
+        {"cluster 0xFF0 in chain", dd9, 0,   3000, {2, 3},          0xFF0, -1, "illegal cluster 0xFF0\n",               {2, 3},          2048},
         {"past the data area",     xdf, 0,   2000, {1222},          1223,  -1, "can't get sector from cluster 0x4C7\n", {1222},          1024},
         {"past the data area",     dd9, 0,   2000, {714},           715,   -1, "can't get sector from cluster 0x2CB\n", {714},           1024},
         {"past the data area",     dd8, 0,   2000, {635},           0xFEF, -1, "can't get sector from cluster 0xFEF\n", {635},           1024},
@@ -225,19 +230,48 @@ TEST(Fat12Write, SignedFileAndSourceSizes)
     }
 }
 
-// Every file and folder below root with its contents ("/" for a folder),
-// to see that a write changed nothing but what it should.
+byte_vector text_bytes(const std::string& text)
+{
+    return byte_vector(text.begin(), text.end());
+}
+
+// Every file, folder and link below root with its contents ("/" for a
+// folder, "-> " and what it names for a link), to see that a write changed
+// nothing but what it should.
 std::map<std::string, byte_vector> snapshot(const std::string& root)
 {
     std::map<std::string, byte_vector> files;
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
-        std::string name = fs::relative(entry.path(), root).generic_string();
-        if (entry.is_directory())
+        std::string name = entry.path().lexically_relative(root).generic_string();
+        if (entry.is_symlink())
+            files[name] = text_bytes("-> " + fs::read_symlink(entry.path()).generic_string());
+        else if (entry.is_directory())
             files[name + "/"] = {};
         else
             files[name] = read_file(entry.path().string());
     }
     return files;
+}
+
+// Files, folders and links to make in a test folder, in order: a name
+// ending in "/" is a folder; text "-> x" makes a link naming x (with "%d"
+// replaced by the folder's path); any other text is a file's contents.
+using entries = std::vector<std::pair<std::string, std::string>>;
+
+void make_entries(const temp_dir& dir, const entries& list)
+{
+    for (const auto& [name, text] : list) {
+        if (name.back() == '/') {
+            fs::create_directory(dir.file(name));
+        } else if (text.rfind("-> ", 0) == 0) {
+            std::string named = text.substr(3);
+            for (size_t at; (at = named.find("%d")) != std::string::npos;)
+                named.replace(at, 2, dir.path());
+            fs::create_symlink(named, dir.file(name));
+        } else {
+            write_file(dir.file(name), text);
+        }
+    }
 }
 
 write_result write_test_image(const fat12_image& image, const std::string& path)
@@ -257,9 +291,9 @@ TEST(Fat12WriteImage, WritesTheBufferBackByteForByte)
         const char* what;
         fat12_test_layout layout;
         int offset;
-        bool overwrite;                             // write new bytes into F.BIN first
-        std::string target;                         // in the folder of disk.img
-        std::map<std::string, std::string> before;  // other files already in the folder
+        bool overwrite;      // write new bytes into F.BIN first
+        std::string target;  // in the folder of disk.img
+        entries before;      // made in the folder first
     };
     const std::string longer(1300000, 'x');
     // clang-format off
@@ -271,6 +305,7 @@ TEST(Fat12WriteImage, WritesTheBufferBackByteForByte)
         {"changed, header, over a short file",    dd8, 3,   true,  "out.img",  {{"out.img", "old"}}},
         {"changed, header, over itself",          xdf, 256, true,  "disk.img", {}},
         {"changed, first new names taken",        dd9, 0,   true,  "out.img",  {{"out.img", "old"}, {"out.img.new0", "0"}, {"out.img.new1", "1"}}},
+        {"changed, first new name a folder",      xdf, 0,   true,  "out.img",  {{"out.img", "old"}, {"out.img.new0/", ""}}},
     };
     // clang-format on
     for (const row& r : rows) {
@@ -284,8 +319,7 @@ TEST(Fat12WriteImage, WritesTheBufferBackByteForByte)
             fill_fat12_clusters(changed, first(new_data, 3000), {2, 3, 4});
 
         temp_dir dir;
-        for (const auto& [name, text] : r.before)
-            write_file(dir.file(name), text);
+        make_entries(dir, r.before);
         opened_image opened = open_test_image(dir, input, r.offset);
         ASSERT_EQ(opened.result, 0);
         if (r.overwrite) {
@@ -335,11 +369,10 @@ void with_file_size_limit(long limit, const std::function<void()>& body)
 // Tests may run as root, so the failures come from the paths themselves.
 TEST(Fat12WriteImage, FailuresLeaveTheOldFileAsItWas)
 {
-    using entries = std::vector<std::pair<std::string, std::string>>;
     struct row {
         const char* what;
         std::string target;
-        entries before;  // made in the folder first; a name ending in "/" is a folder
+        entries before;  // made in the folder first
         const char* message;
         bool closed_record;  // write a record that holds no image
         long size_limit;     // largest file the process may write, -1 for none
@@ -354,8 +387,8 @@ TEST(Fat12WriteImage, FailuresLeaveTheOldFileAsItWas)
         {"missing folder",                 "missing/out.xdf", {},                                        "open error",  false, -1},
         {"folder is a regular file",       "plain/out.xdf",   {{"plain", "a file"}},                     "open error",  false, -1},
         {"every new name taken",           "out.xdf",         all_names_taken,                           "open error",  false, -1},
-        {"non-empty folder at the target", "out.xdf",         {{"out.xdf/", ""}, {"out.xdf/k", "kept"}}, "write error", false, -1},
-        {"empty folder at the target",     "out.xdf",         {{"out.xdf/", ""}},                        "write error", false, -1},
+        {"non-empty folder at the target", "out.xdf",         {{"out.xdf/", ""}, {"out.xdf/k", "kept"}}, "open error",  false, -1},
+        {"empty folder at the target",     "out.xdf",         {{"out.xdf/", ""}},                        "open error",  false, -1},
         {"closed record",                  "out.xdf",         old_file,                                  "write error", true,  -1},
 #ifdef __unix__
         // Under a file size limit: fwrite fails after the first bytes; or
@@ -364,6 +397,10 @@ TEST(Fat12WriteImage, FailuresLeaveTheOldFileAsItWas)
         {"short write",                    "out.xdf",         old_file,                                  "write error", false, 4096},
         {"failed close",                   "out.xdf",         old_file,                                  "write error", false, all_but_last_byte},
         {"failed close, no old file",      "out.xdf",         {},                                        "write error", false, all_but_last_byte},
+        // Links that lead nowhere a file can be written.
+        {"link into a missing folder",     "out.xdf",         {{"out.xdf", "-> missing/real.xdf"}},      "open error",  false, -1},
+        {"link to a folder",               "out.xdf",         {{"sub/", ""}, {"out.xdf", "-> sub"}},     "open error",  false, -1},
+        {"loop of links",                  "out.xdf",         {{"out.xdf", "-> o"}, {"o", "-> out.xdf"}},"open error",  false, -1},
 #endif
     };
     // clang-format on
@@ -374,12 +411,7 @@ TEST(Fat12WriteImage, FailuresLeaveTheOldFileAsItWas)
         temp_dir dir;
         opened_image opened = open_test_image(dir, fat12_image_with_header(built, 256), 256);
         ASSERT_EQ(opened.result, 0);
-        for (const auto& [name, text] : r.before) {
-            if (name.back() == '/')
-                fs::create_directory(dir.file(name));
-            else
-                write_file(dir.file(name), text);
-        }
+        make_entries(dir, r.before);
         const std::map<std::string, byte_vector> before = snapshot(dir.path());
         fat12_image closed;
         memset(&closed, 0, sizeof closed);
@@ -396,5 +428,225 @@ TEST(Fat12WriteImage, FailuresLeaveTheOldFileAsItWas)
         free_fat12_image(&opened.image, false);
     }
 }
+
+#ifdef __unix__
+// The image of the tests below: F.BIN changed after opening, so that the
+// file written differs from every file made beforehand.
+struct changed_image {
+    temp_dir source_dir;
+    opened_image opened;
+    byte_vector bytes;
+
+    changed_image()
+    {
+        fat12_test_image built = make_blank_fat12_image(dd9);
+        put_fat12_file(built, 3, file_name, first(old_data, 3000), {2, 3, 4});
+        opened = open_test_image(source_dir, fat12_image_with_header(built, 0));
+        write_test_file(opened.image, "F.BIN", new_data, 3000, false);
+        fill_fat12_clusters(built, first(new_data, 3000), {2, 3, 4});
+        bytes = built.bytes;
+    }
+    ~changed_image() { free_fat12_image(&opened.image, false); }
+    changed_image(const changed_image&) = delete;
+    changed_image& operator=(const changed_image&) = delete;
+    bool ready() const { return opened.result == 0 && buffer_of(opened.image) == bytes; }
+};
+
+// A link at the target stays; the file it names, followed from the link's
+// own folder and through further links, gets the image, and is made when
+// it does not exist. A link at a new file's name is passed over.
+TEST(Fat12WriteImage, WritesThroughSymbolicLinks)
+{
+    struct row {
+        const char* what;
+        std::string target;
+        entries before;
+        std::string replaced;  // the file that gets the image
+    };
+    // clang-format off
+    const row rows[] = {
+        {"link to a file",                  "out.img",     {{"real.img", "old"}, {"out.img", "-> real.img"}},                                   "real.img"},
+        {"link to a link to a file",        "out.img",     {{"sub/", ""}, {"sub/real.img", "old"}, {"m", "-> sub/real.img"}, {"out.img", "-> m"}}, "sub/real.img"},
+        {"absolute link",                   "out.img",     {{"sub/", ""}, {"sub/real.img", "old"}, {"out.img", "-> %d/sub/real.img"}},          "sub/real.img"},
+        {"relative link in a subfolder",    "sub/out.img", {{"sub/", ""}, {"real.img", "old"}, {"sub/out.img", "-> ../real.img"}},             "real.img"},
+        {"dangling link",                   "out.img",     {{"out.img", "-> real.img"}},                                                        "real.img"},
+        {"dangling link at first new name", "out.img",     {{"out.img", "old"}, {"out.img.new0", "-> elsewhere.img"}},                          "out.img"},
+    };
+    // clang-format on
+    changed_image image;
+    ASSERT_TRUE(image.ready());
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
+        temp_dir dir;
+        make_entries(dir, r.before);
+        std::map<std::string, byte_vector> expected = snapshot(dir.path());
+        expected[r.replaced] = image.bytes;
+
+        write_result written = write_test_image(image.opened.image, dir.file(r.target));
+        EXPECT_EQ(written.result, 0);
+        EXPECT_EQ(written.out, "");
+        EXPECT_TRUE(snapshot(dir.path()) == expected);
+    }
+}
+
+std::string mode_text(fs::perms mode)
+{
+    char text[16];
+    snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & fs::perms::mask));
+    return text;
+}
+
+// The replacement takes the permissions of the file it replaces, also
+// through a link, whatever the process's file creation mask.
+TEST(Fat12WriteImage, KeepsThePermissionsOfTheReplacedFile)
+{
+    struct row {
+        fs::perms mode;
+        bool through_link;
+    };
+    // clang-format off
+    const row rows[] = {
+        {fs::perms(0600), false},
+        {fs::perms(0640), false},
+        {fs::perms(0666), false},
+        {fs::perms(0755), false},
+        {fs::perms(0600), true},
+    };
+    // clang-format on
+    changed_image image;
+    ASSERT_TRUE(image.ready());
+    for (const row& r : rows) {
+        SCOPED_TRACE(mode_text(r.mode));
+        temp_dir dir;
+        make_entries(dir, {{"real.img", "old"}});
+        fs::permissions(dir.file("real.img"), r.mode);
+        if (r.through_link)
+            make_entries(dir, {{"out.img", "-> real.img"}});
+        std::map<std::string, byte_vector> expected = snapshot(dir.path());
+        expected["real.img"] = image.bytes;
+
+        write_result written =
+            write_test_image(image.opened.image, dir.file(r.through_link ? "out.img" : "real.img"));
+        EXPECT_EQ(written.result, 0);
+        EXPECT_EQ(written.out, "");
+        EXPECT_TRUE(snapshot(dir.path()) == expected);
+        EXPECT_EQ(mode_text(fs::status(dir.file("real.img")).permissions()), mode_text(r.mode));
+    }
+}
+
+const uid_t unprivileged_user = 65534;
+
+// Runs body in a child process that becomes an ordinary user first (when
+// it is root) and whose standard output goes to a pipe; returns everything
+// it printed followed by how it ended.
+std::string run_as_ordinary_user(const std::function<void()>& body)
+{
+    int ends[2];
+    if (pipe(ends) != 0)
+        return "no pipe\n";
+    fflush(stdout);
+    pid_t child = fork();
+    if (child < 0)
+        return "no child\n";
+    if (child == 0) {
+        close(ends[0]);
+        dup2(ends[1], STDOUT_FILENO);
+        close(ends[1]);
+        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(unprivileged_user) != 0 ||
+                               setuid(unprivileged_user) != 0))
+            _exit(2);
+        body();
+        fflush(stdout);
+        _exit(0);
+    }
+    close(ends[1]);
+    std::string out;
+    char chunk[256];
+    ssize_t got;
+    while ((got = read(ends[0], chunk, sizeof chunk)) > 0)
+        out.append(chunk, size_t(got));
+    close(ends[0]);
+    int status = 0;
+    if (waitpid(child, &status, 0) != child)
+        return out + "lost child\n";
+    if (WIFEXITED(status))
+        return out + "exit " + std::to_string(WEXITSTATUS(status)) + "\n";
+    return out + "signal " + std::to_string(WTERMSIG(status)) + "\n";
+}
+
+// Why permission refusals cannot be tested here, or "" when they can: the
+// child must become an ordinary user that is refused a read-only file.
+std::string no_ordinary_user()
+{
+    temp_dir dir;
+    make_entries(dir, {{"probe", "probe"}});
+    fs::permissions(dir.file("probe"), fs::perms(0444));
+    fs::permissions(dir.path(), fs::perms(0755));
+    std::string probe = dir.file("probe");
+    std::string out = run_as_ordinary_user([&] {
+        FILE* file = fopen(probe.c_str(), "r+b");
+        puts(file == nullptr ? "refused" : "opened");
+        if (file != nullptr)
+            fclose(file);
+    });
+    return out == "refused\nexit 0\n" ? "" : out;
+}
+
+// As an ordinary user in a folder open to all: a target that does not open
+// for update is refused before anything is made, also behind a link; a
+// folder that takes no new file refuses the write; another user's file
+// that is open to all is replaced.
+TEST(Fat12WriteImage, AsAnOrdinaryUserRefusesWhatTheUserMayNotWrite)
+{
+    std::string why = no_ordinary_user();
+    if (!why.empty())
+        GTEST_SKIP() << "no ordinary user to test with: " << why;
+    struct row {
+        const char* what;
+        std::string target;
+        entries before;
+        unsigned file_mode;    // of old.img
+        unsigned folder_mode;  // of the folder, during the write
+        std::string out;       // %s: the target's path
+        bool replaced;         // old.img gets the image
+    };
+    const entries old_file = {{"old.img", "old"}};
+    const entries behind_link = {{"old.img", "old"}, {"out.img", "-> old.img"}};
+    // clang-format off
+    const row rows[] = {
+        {"read-only target",                "old.img", old_file,    0444, 0777, "open error '%s'\nresult -1\nexit 0\n", false},
+        {"target nobody may touch",         "old.img", old_file,    0000, 0777, "open error '%s'\nresult -1\nexit 0\n", false},
+        {"read-only target behind a link",  "out.img", behind_link, 0444, 0777, "open error '%s'\nresult -1\nexit 0\n", false},
+        {"read-only folder",                "old.img", old_file,    0666, 0555, "open error '%s'\nresult -1\nexit 0\n", false},
+        {"another user's file open to all", "old.img", old_file,    0666, 0777, "result 0\nexit 0\n",                     true},
+    };
+    // clang-format on
+    changed_image image;
+    ASSERT_TRUE(image.ready());
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
+        temp_dir dir;
+        make_entries(dir, r.before);
+        fs::permissions(dir.file("old.img"), fs::perms(r.file_mode));
+        std::map<std::string, byte_vector> expected = snapshot(dir.path());
+        if (r.replaced)
+            expected["old.img"] = image.bytes;
+        const std::string target = dir.file(r.target);
+
+        fs::permissions(dir.path(), fs::perms(r.folder_mode));
+        std::string out = run_as_ordinary_user([&] {
+            int result = write_fat12_image_file(&image.opened.image, target.c_str());
+            printf("result %d\n", result);
+        });
+        fs::permissions(dir.path(), fs::perms(0700));
+        std::string expected_out = r.out;
+        size_t at = expected_out.find("%s");
+        if (at != std::string::npos)
+            expected_out.replace(at, 2, target);
+        EXPECT_EQ(out, expected_out);
+        EXPECT_TRUE(snapshot(dir.path()) == expected);
+    }
+}
+#endif
 
 }  // namespace
