@@ -123,8 +123,10 @@ int write_fat12_file(fat12_image* image, const char* name, const unsigned char* 
                      int source_size, bool ignore_case);
 
 // Writes the whole buffer, header before sector 0 included, to a new file
-// beside path and then puts it in place of path: 0, or -1 with the new file
-// removed and whatever stood at path left as it was.
+// beside path and then puts it in place of path, with path's permissions
+// (a symbolic link at path is followed: the file it names is replaced): 0,
+// or -1 with the new file removed and whatever stood at path left as it
+// was. A path that exists but cannot be opened for writing is refused.
 int write_fat12_image_file(const fat12_image* image, const char* path);
 
 // Address conversions (fat12_address.cpp). None checks its input except
