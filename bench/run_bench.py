@@ -9,8 +9,8 @@
    time per MB above the start-up cost, and the peak memory against the
    file size (/usr/bin/time -v).
 
-Usage: bench/run_bench.py [--runs N] [--build DIR]
-The build folder (default build/release) is configured and built first.
+Usage: bench/run_bench.py [--runs N]
+The release preset (build/release) is configured and built first.
 """
 
 import argparse
@@ -69,12 +69,11 @@ def peak_kb(command, cwd):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=301, help="runs of each command (odd)")
-    parser.add_argument("--build", default=os.path.join(ROOT, "build", "release"))
     args = parser.parse_args()
 
-    build = args.build
+    build = os.path.join(ROOT, "build", "release")
     run(["cmake", "--preset", "release"], cwd=ROOT, stdout=subprocess.DEVNULL)
-    run(["cmake", "--build", build, "--target", "talkdir", "talkdsk", "talkd88", "talkxdf",
+    run(["cmake", "--build", "--preset", "release", "--target", "talkdir", "talkdsk", "talkd88", "talkxdf",
          "make_samples"], cwd=ROOT, stdout=subprocess.DEVNULL)
     tool = lambda name: os.path.join(build, "tools", name, name)
 

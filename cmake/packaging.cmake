@@ -16,7 +16,7 @@ if(WIN32)
     set(text ${CMAKE_BINARY_DIR}/man/${tool}.txt)
     add_custom_command(OUTPUT ${text}
       COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/man
-      COMMAND sh -c "'${TALK_NROFF}' -man -Tascii -c '${page}' | col -bx > '${text}'"
+      COMMAND bash -c "set -o pipefail; '${TALK_NROFF}' -man -Tascii -c '${page}' | col -bx > '${text}'"
       DEPENDS ${page} VERBATIM)
     list(APPEND talk_manual_texts ${text})
   endforeach()
@@ -51,7 +51,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_PACKAGE_DESCRIPTION
-      "Four command-line tools that read the conversation data of a classic\nrole-playing game's non-player characters from the storage of four editions\n(DOS town files, an Apple II disk image, PC-8801 D88 images, an X68000 XDF\nimage) and print one common listing, so that the editions can be compared\nline by line.")
+      "Four command-line tools that read the conversation data of a\nrole-playing game's non-player characters from the storage of four editions\n(DOS town files, an Apple II disk image, PC-8801 D88 images, an X68000 XDF\nimage) and print one common listing, so that the editions can be compared\nline by line.")
 endif()
 include(CPack)
 

@@ -1,9 +1,15 @@
 // The FAT12 library on arbitrary image bytes in each of the three layouts.
-// The first byte picks the layout; the rest overlay the image from sector 1
-// on (the FAT copies, the root directory and the first clusters), the other
-// bytes being zero. The image is opened as the library opens a file, then
-// files are looked up and read by name (names from the image and from the
-// fuzzer), and a file write is read back.
+// The first byte picks the layout (its low bits) and how the image is
+// opened. The rest overlay the image from sector 1 on (the FAT copies, the
+// root directory and the first clusters), the other bytes being zero.
+// Without bit 7 the record is filled as the library fills it after reading
+// a file; with bit 7 the image goes to a file behind a header of as many
+// bytes as the next input byte says, and the library opens that file with
+// that offset (bit 6: one byte more, a size of no layout). Then files are
+// looked up and read by name (names from the image and from the fuzzer),
+// and a file write is read back.
+#include <unistd.h>
+
 #include <cstddef>
 #include <cstdint>
 #include <cstdio>
@@ -41,6 +47,26 @@ bool open_fat12_buffer(fat12_image* image, const fat12_layout& layout, const uin
     image->data_start = layout.data_start;
     image->sectors_per_cluster = layout.sectors_per_cluster;
     return load_fat(image) == 0;
+}
+
+// Writes the image behind a header of offset bytes to a file and opens it
+// as talkxdf opens its image, with that offset.
+bool open_fat12_file(fat12_image* image, const fat12_layout& layout, int offset, bool odd_size,
+                     const uint8_t* data, size_t size)
+{
+    static const std::string path = "/tmp/fuzz-fat12-" + std::to_string(getpid()) + ".img";
+    size_t start = static_cast<size_t>(offset + layout.bytes_per_sector);
+    std::vector<unsigned char> bytes(static_cast<size_t>(offset + layout.image_size) + odd_size, 0);
+    memset(bytes.data(), 0x5A, static_cast<size_t>(offset));
+    memcpy(bytes.data() + start, data, size < bytes.size() - start ? size : bytes.size() - start);
+    FILE* file = fopen(path.c_str(), "wb");
+    if (file == nullptr)
+        return false;
+    fwrite(bytes.data(), 1, bytes.size(), file);
+    fclose(file);
+    int result = read_fat12_image_file(image, path.c_str(), offset);
+    remove(path.c_str());
+    return result == 0;
 }
 
 // The 8.3 name of a directory entry, as a user would type it.
@@ -108,13 +134,18 @@ extern "C" int LLVMFuzzerInitialize(int*, char***)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
-    if (size < 1)
+    if (size < 2)
         return 0;
-    const fat12_layout& layout = fat12_layouts[data[0] % fat12_layout_count];
-    data++;
-    size--;
+    const fat12_layout& layout = fat12_layouts[(data[0] & 3) % fat12_layout_count];
+    bool through_file = (data[0] & 0x80) != 0;
+    bool odd_size = (data[0] & 0x40) != 0;
+    int offset = data[1];
+    data += through_file ? 2 : 1;
+    size -= through_file ? 2 : 1;
     fat12_image image;
-    if (open_fat12_buffer(&image, layout, data, size)) {
+    bool opened = through_file ? open_fat12_file(&image, layout, offset, odd_size, data, size)
+                               : open_fat12_buffer(&image, layout, data, size);
+    if (opened) {
         // Every name the root directory holds, and one name from the input.
         for (int slot = 0; slot < image.root_entries; slot++) {
             const unsigned char* entry =

@@ -139,6 +139,10 @@ void write_fat12_seeds(const fs::path& folder)
         seed.insert(seed.end(), image.bytes.begin() + static_cast<long>(start),
                     image.bytes.begin() + static_cast<long>(end));
         write_seed(folder, "layout" + std::to_string(which), seed);
+        // The same image opened from a file behind a header of 16 bytes.
+        byte_vector through_file = {static_cast<unsigned char>(0x80 | which), 16};
+        through_file.insert(through_file.end(), seed.begin() + 1, seed.end());
+        write_seed(folder, "file-layout" + std::to_string(which), through_file);
     }
 }
 

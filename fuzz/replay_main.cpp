@@ -1,6 +1,8 @@
 // Replays fuzz inputs without the fuzzer: every file named, or found in a
 // folder named, is passed to the target once. Used to keep the seeds and
-// the inputs of past findings as regression tests.
+// the inputs of past findings as regression tests. A path that does not
+// exist is skipped (a target may have no past findings), but a run that
+// replays nothing at all fails, so that a misnamed corpus is noticed.
 #include <cstdint>
 #include <cstdio>
 #include <filesystem>
@@ -42,5 +44,5 @@ int main(int argc, char** argv)
         }
     }
     fprintf(stderr, "%d inputs replayed\n", count);
-    return 0;
+    return count > 0 ? 0 : 1;
 }
