@@ -1,6 +1,7 @@
 // Writes the seed corpora of the fuzz targets into fuzz/corpus/<target>/:
 // small inputs made by the builders of the tests and the sample texts,
 // kept in the repository.
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <string>
@@ -135,13 +136,17 @@ void write_fat12_seeds(const fs::path& folder)
         put_fat12_file(image, 4, "EMPTY      ", {}, {});
         size_t start = static_cast<size_t>(g.bytes_per_sector);
         size_t end = static_cast<size_t>(g.data_start * g.bytes_per_sector) + 4 * cluster_bytes;
-        byte_vector seed = {which};
-        seed.insert(seed.end(), image.bytes.begin() + static_cast<long>(start),
-                    image.bytes.begin() + static_cast<long>(end));
+        // The layout byte, then the image bytes; opened from a file, the
+        // flag byte and the length of the header (16) come first.
+        byte_vector seed(1 + end - start);
+        seed[0] = which;
+        std::copy(image.bytes.begin() + static_cast<long>(start),
+                  image.bytes.begin() + static_cast<long>(end), seed.begin() + 1);
         write_seed(folder, "layout" + std::to_string(which), seed);
-        // The same image opened from a file behind a header of 16 bytes.
-        byte_vector through_file = {static_cast<unsigned char>(0x80 | which), 16};
-        through_file.insert(through_file.end(), seed.begin() + 1, seed.end());
+        byte_vector through_file(2 + end - start);
+        through_file[0] = static_cast<unsigned char>(0x80 | which);
+        through_file[1] = 16;
+        std::copy(seed.begin() + 1, seed.end(), through_file.begin() + 2);
         write_seed(folder, "file-layout" + std::to_string(which), through_file);
     }
 }
