@@ -1,5 +1,4 @@
 #include <cstdio>
-#include <cstring>
 
 #include "fat12_image.h"
 
@@ -35,28 +34,5 @@ int read_fat12_file(const fat12_image* image, const char* name, unsigned char* d
     if (file_size < dest_size)
         printf("file size mismatch '%s' %d != %d ... ignored\n", name, file_size, dest_size);
 
-    // Follows the chain only as far as the file's bytes reach, so a chain
-    // that loops or runs on past the file is never walked further.
-    int remaining = file_size;
-    unsigned char* to = dest;
-    while (remaining > 0) {
-        if (cluster < fat12_first_cluster || cluster > fat12_last_chain_cluster) {
-            printf("illegal cluster 0x%X\n", static_cast<unsigned>(cluster));
-            return -1;
-        }
-        int sector = cluster_to_sector(image, cluster);
-        if (sector < 0) {
-            printf("can't get sector from cluster 0x%X\n", static_cast<unsigned>(cluster));
-            return -1;
-        }
-        for (int i = 0; i < image->sectors_per_cluster && remaining > 0; i++) {
-            int count = remaining < image->bytes_per_sector ? remaining : image->bytes_per_sector;
-            memcpy(to, image->buffer + get_sector_offset(image, sector + i),
-                   static_cast<size_t>(count));
-            to += count;
-            remaining -= count;
-        }
-        cluster = get_fat_entry(image, cluster);
-    }
-    return 0;
+    return copy_fat12_chain(image, cluster, file_size, dest, nullptr);
 }

@@ -101,6 +101,13 @@ const unsigned char* find_dir_entry(const fat12_image* image, int dir_cluster, i
 const unsigned char* find_fat12_root_file(const fat12_image* image, const char* name,
                                           bool ignore_case);
 
+// Copies the first size bytes of a file along its chain from cluster
+// (fat12_root_file.cpp): out of the image into into_file, or, when into_file
+// is null, from from_file into the image. 0, or -1 after printing the line
+// of the first cluster that is not part of a chain.
+int copy_fat12_chain(const fat12_image* image, int cluster, int size, unsigned char* into_file,
+                     const unsigned char* from_file);
+
 // Reading (fat12_file_read.cpp).
 
 // The size field of the file's root directory entry, a signed value, or -1

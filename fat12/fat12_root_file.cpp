@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <cstring>
 
 #include "fat12_image.h"
 
@@ -14,4 +15,36 @@ const unsigned char* find_fat12_root_file(const fat12_image* image, const char* 
     if (entry == nullptr)
         printf("can't find '%s'\n", name);
     return entry;
+}
+
+int copy_fat12_chain(const fat12_image* image, int cluster, int size, unsigned char* into_file,
+                     const unsigned char* from_file)
+{
+    // Every sector that cluster_to_sector gives lies inside buffer (the
+    // layout was checked against the file size when the image was opened),
+    // and the chain is followed only as far as size reaches, so a chain that
+    // loops is never walked further.
+    int done = 0;
+    while (done < size) {
+        if (cluster < fat12_first_cluster || cluster > fat12_last_chain_cluster) {
+            printf("illegal cluster 0x%X\n", static_cast<unsigned>(cluster));
+            return -1;
+        }
+        int sector = cluster_to_sector(image, cluster);
+        if (sector < 0) {
+            printf("can't get sector from cluster 0x%X\n", static_cast<unsigned>(cluster));
+            return -1;
+        }
+        for (int i = 0; i < image->sectors_per_cluster && done < size; i++) {
+            int count = size - done < image->bytes_per_sector ? size - done : image->bytes_per_sector;
+            unsigned char* in_image = image->buffer + get_sector_offset(image, sector + i);
+            if (into_file != nullptr)
+                memcpy(into_file + done, in_image, static_cast<size_t>(count));
+            else
+                memcpy(in_image, from_file + done, static_cast<size_t>(count));
+            done += count;
+        }
+        cluster = get_fat_entry(image, cluster);
+    }
+    return 0;
 }

@@ -6,25 +6,6 @@
 
 namespace {
 
-const char* const towns[16] = {
-    "Castle of Lord Varnel",
-    "The Lycaeum",
-    "Empath Abbey",
-    "Serpent's Hold",
-    "Moonglow",
-    "Britain",
-    "Jhelom",
-    "Yew",
-    "Minoc",
-    "Trinsic",
-    "Skara Brae",
-    "Magincia",
-    "Paws",
-    "Buccaneer's Den",
-    "Vesper",
-    "Cove",
-};
-
 const char* const labels[12] = {
     "\t\x96\xBC\x91\x4F:\t",
     "\t\x91\xE3\x96\xBC\x8E\x8C:\t",
@@ -98,7 +79,7 @@ byte_vector xdf_talk_record(int town, int person)
 std::string xdf_talk_block(int town, int person)
 {
     char line[64];
-    snprintf(line, sizeof line, "[%s][%d]\n\t\t%02X %02X %02X 5A\n", towns[town], person,
+    snprintf(line, sizeof line, "[%s][%d]\n\t\t%02X %02X %02X 5A\n", talk_town_label(town), person,
              flags[person % 8], town, person);
     std::string block = line;
     std::string printed[12];
