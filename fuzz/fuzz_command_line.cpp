@@ -15,13 +15,6 @@ void print_no_usage() {}
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    if (freopen("/dev/null", "w", stdout) == nullptr)
-        return 0;
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     std::vector<std::string> words(1, "tool");

@@ -65,13 +65,6 @@ void check_round_trip(const d88_image& image)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    if (freopen("/dev/null", "w", stdout) == nullptr)
-        return 0;
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size > 0x7FFFFFFF)

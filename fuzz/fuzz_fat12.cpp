@@ -125,13 +125,6 @@ void read_and_rewrite(fat12_image* image, const std::string& name)
 
 }  // namespace
 
-extern "C" int LLVMFuzzerInitialize(int*, char***)
-{
-    if (freopen("/dev/null", "w", stdout) == nullptr)
-        return 0;
-    return 0;
-}
-
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
 {
     if (size < 2)
