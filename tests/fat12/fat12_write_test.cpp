@@ -9,14 +9,12 @@
 #include <map>
 
 #include "capture_stdout.h"
+#include "child_process.h"
 #include "fat12_test_util.h"
 
 #ifdef __unix__
-#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
-#include <unistd.h>
 #endif
 
 namespace fs = std::filesystem;
@@ -489,13 +487,6 @@ TEST(Fat12WriteImage, WritesThroughSymbolicLinks)
     }
 }
 
-std::string mode_text(fs::perms mode)
-{
-    char text[16];
-    snprintf(text, sizeof text, "%04o", static_cast<unsigned>(mode & fs::perms::mask));
-    return text;
-}
-
 // The replacement takes the permissions of the file it replaces, also
 // through a link, whatever the process's file creation mask.
 TEST(Fat12WriteImage, KeepsThePermissionsOfTheReplacedFile)
@@ -534,71 +525,13 @@ TEST(Fat12WriteImage, KeepsThePermissionsOfTheReplacedFile)
     }
 }
 
-const uid_t unprivileged_user = 65534;
-
-// Runs body in a child process that becomes an ordinary user first (when
-// it is root) and whose standard output goes to a pipe; returns everything
-// it printed followed by how it ended.
-std::string run_as_ordinary_user(const std::function<void()>& body)
-{
-    int ends[2];
-    if (pipe(ends) != 0)
-        return "no pipe\n";
-    fflush(stdout);
-    pid_t child = fork();
-    if (child < 0)
-        return "no child\n";
-    if (child == 0) {
-        close(ends[0]);
-        dup2(ends[1], STDOUT_FILENO);
-        close(ends[1]);
-        if (geteuid() == 0 && (setgroups(0, nullptr) != 0 || setgid(unprivileged_user) != 0 ||
-                               setuid(unprivileged_user) != 0))
-            _exit(2);
-        body();
-        fflush(stdout);
-        _exit(0);
-    }
-    close(ends[1]);
-    std::string out;
-    char chunk[256];
-    ssize_t got;
-    while ((got = read(ends[0], chunk, sizeof chunk)) > 0)
-        out.append(chunk, size_t(got));
-    close(ends[0]);
-    int status = 0;
-    if (waitpid(child, &status, 0) != child)
-        return out + "lost child\n";
-    if (WIFEXITED(status))
-        return out + "exit " + std::to_string(WEXITSTATUS(status)) + "\n";
-    return out + "signal " + std::to_string(WTERMSIG(status)) + "\n";
-}
-
-// Why permission refusals cannot be tested here, or "" when they can: the
-// child must become an ordinary user that is refused a read-only file.
-std::string no_ordinary_user()
-{
-    temp_dir dir;
-    make_entries(dir, {{"probe", "probe"}});
-    fs::permissions(dir.file("probe"), fs::perms(0444));
-    fs::permissions(dir.path(), fs::perms(0755));
-    std::string probe = dir.file("probe");
-    std::string out = run_as_ordinary_user([&] {
-        FILE* file = fopen(probe.c_str(), "r+b");
-        puts(file == nullptr ? "refused" : "opened");
-        if (file != nullptr)
-            fclose(file);
-    });
-    return out == "refused\nexit 0\n" ? "" : out;
-}
-
 // As an ordinary user in a folder open to all: a target that does not open
 // for update is refused before anything is made, also behind a link; a
 // folder that takes no new file refuses the write; another user's file
 // that is open to all is replaced.
 TEST(Fat12WriteImage, AsAnOrdinaryUserRefusesWhatTheUserMayNotWrite)
 {
-    std::string why = no_ordinary_user();
+    std::string why = no_unprivileged_user();
     if (!why.empty())
         GTEST_SKIP() << "no ordinary user to test with: " << why;
     struct row {
@@ -634,7 +567,7 @@ TEST(Fat12WriteImage, AsAnOrdinaryUserRefusesWhatTheUserMayNotWrite)
         const std::string target = dir.file(r.target);
 
         fs::permissions(dir.path(), fs::perms(r.folder_mode));
-        std::string out = run_as_ordinary_user([&] {
+        std::string out = run_in_child(true, -1, [&] {
             int result = write_fat12_image_file(&image.opened.image, target.c_str());
             printf("result %d\n", result);
         });
