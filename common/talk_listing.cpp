@@ -32,9 +32,9 @@ int split_talk_texts(const talk_text_rule* rule, const unsigned char* record, ta
         pos = static_cast<unsigned>(next);
     }
     if (profile->keyword_offsets != nullptr) {
-        slots->text[5] = record + profile->keyword_offsets[0];
-        slots->text[7] = record + profile->keyword_offsets[1];
-        slots->length[5] = slots->length[7] = keyword_field_size;
+        slots->text[talk_slot_keyword1] = record + profile->keyword_offsets[0];
+        slots->text[talk_slot_keyword2] = record + profile->keyword_offsets[1];
+        slots->length[talk_slot_keyword1] = slots->length[talk_slot_keyword2] = keyword_field_size;
     }
     return 0;
 }
@@ -52,7 +52,8 @@ unsigned char* write_talk_slot(talk_writer* writer, unsigned char* out, const ta
 {
     const talk_profile* profile = rule->profile;
     out = put_talk_label(talk_room(writer, out), rule, slot);
-    bool keyword = profile->keyword_offsets != nullptr && (slot == 5 || slot == 7);
+    bool keyword = profile->keyword_offsets != nullptr &&
+                   (slot == talk_slot_keyword1 || slot == talk_slot_keyword2);
     if (keyword)
         out = write_keyword_field(out, slots->text[slot]);
     else
@@ -82,24 +83,27 @@ unsigned char* write_record_heading(talk_writer* writer, unsigned char* out,
     return out;
 }
 
-// The slot after which the question block (slots 9-11) is printed.
+// The slot after which the question block is printed, by question flag.
+// Flags 7-9 and every flag past the table are invalid: no_question_slot.
+const unsigned no_question_slot = talk_slot_count;
+const unsigned question_slots[] = {
+    talk_slot_reply2,   // 0
+    talk_slot_pronoun,  // 1
+    talk_slot_look,     // 2
+    talk_slot_job,      // 3
+    talk_slot_health,   // 4
+    talk_slot_reply1,   // 5
+    talk_slot_reply2,   // 6
+    no_question_slot,   // 7
+    no_question_slot,   // 8
+    no_question_slot,   // 9
+    talk_slot_reply2,   // 10
+};
+const unsigned question_flag_count = sizeof question_slots / sizeof *question_slots;
+
 unsigned question_slot(unsigned char flag)
 {
-    switch (flag) {
-    case 5:
-        return 6;
-    case 0:
-    case 6:
-    case 10:
-        return 8;
-    default:
-        return flag;
-    }
-}
-
-bool is_valid_question_flag(unsigned char flag)
-{
-    return flag <= 6 || flag == 10;
+    return flag < question_flag_count ? question_slots[flag] : no_question_slot;
 }
 
 void print_illegal_data(const talk_profile* profile, int town, int person,
@@ -159,8 +163,8 @@ int print_talk_data(const talk_profile* profile, talk_record_fetch fetch, void* 
                        location.sector);
                 return -1;
             }
-            unsigned char flag = record[profile->header_offset];
-            if (!is_valid_question_flag(flag)) {
+            unsigned question_after = question_slot(record[profile->header_offset]);
+            if (question_after == no_question_slot) {
                 flush_talk_writer(&writer);
                 print_illegal_data(profile, town, person, &location);
                 return -1;
@@ -174,12 +178,11 @@ int print_talk_data(const talk_profile* profile, talk_record_fetch fetch, void* 
                 print_illegal_data(profile, town, person, &location);
                 return -1;
             }
-            unsigned question_after = question_slot(flag);
             unsigned char* out = writer.cursor;
-            for (unsigned slot = 0; slot <= 8; slot++) {
+            for (unsigned slot = 0; slot < talk_slot_question; slot++) {
                 out = write_talk_slot(&writer, out, &rule, &slots, slot);
                 if (slot == question_after) {
-                    for (unsigned q = 9; q < talk_slot_count; q++)
+                    for (unsigned q = talk_slot_question; q < talk_slot_count; q++)
                         out = write_talk_slot(&writer, out, &rule, &slots, q);
                 }
             }

@@ -16,7 +16,26 @@ enum talk_error_form {
     error_form_location,  // "error: illegal data %02X/%02X/%02X"
 };
 
-enum { talk_town_count = 16, talk_person_count = 16, talk_slot_count = 12 };
+enum { talk_town_count = 16, talk_person_count = 16 };
+
+// The twelve display slots of a record, in the order they are printed; the
+// question block (question, yes, no) moves to where the question flag puts
+// it.
+enum talk_slot {
+    talk_slot_name,
+    talk_slot_pronoun,
+    talk_slot_look,
+    talk_slot_job,
+    talk_slot_health,
+    talk_slot_keyword1,
+    talk_slot_reply1,  // reply to keyword 1
+    talk_slot_keyword2,
+    talk_slot_reply2,  // reply to keyword 2
+    talk_slot_question,
+    talk_slot_yes,
+    talk_slot_no,
+    talk_slot_count
+};
 
 struct talk_profile {
     unsigned record_size;                   // bytes per record, also the stride in a buffer
@@ -26,7 +45,7 @@ struct talk_profile {
     unsigned text_end;                      // every text's NUL lies below this offset
     unsigned stored_fields;                 // NUL-terminated texts in the record
     unsigned field_order[talk_slot_count];  // display slot of the k-th stored text
-    const unsigned* keyword_offsets;        // fixed six-byte fields of slots 5 and 7, or null
+    const unsigned* keyword_offsets;        // fixed six-byte fields of the keyword slots, or null
     const char* const* labels;              // talk_slot_count labels
     talk_char_rule char_rule;
     const char* const* char_table;  // entries for char_rule_table / char_rule_sjis, else null

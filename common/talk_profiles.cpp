@@ -56,7 +56,7 @@ static_assert(sizeof town_labels / sizeof *town_labels == talk_town_count);
 static_assert(sizeof field_labels_english / sizeof *field_labels_english == talk_slot_count);
 static_assert(sizeof field_labels_japanese / sizeof *field_labels_japanese == talk_slot_count);
 
-// The Apple II keyword fields of slots 5 and 7.
+// The Apple II keyword fields, in the order of the keyword slots.
 const unsigned apple2_keyword_offsets[2] = {240, 246};
 
 // Fields in order: record_size, header_offset, header_count, text_offset,
