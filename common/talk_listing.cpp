@@ -139,7 +139,7 @@ void print_talk_field(const talk_profile* profile, const unsigned char* text)
     talk_writer writer;
     start_talk_writer(&writer);
     // A long unchecked text is printed in pieces that fit the buffer.
-    const size_t piece = (talk_writer_size - 1) / 3;
+    const size_t piece = (talk_writer_size - 1) / talk_text_expansion;
     for (size_t done = 0; done < length; done += piece) {
         size_t count = length - done < piece ? length - done : piece;
         writer.cursor = write_talk_text(&writer, writer.cursor, &rule, text + done, count);

@@ -37,6 +37,10 @@ enum talk_slot {
     talk_slot_count
 };
 
+// Under char_rule_sjis the bytes below this are one-byte game codes, looked
+// up in a table of as many entries; the others start Shift-JIS pairs.
+enum { talk_sjis_table_size = 0x80 };
+
 struct talk_profile {
     unsigned record_size;                   // bytes per record, also the stride in a buffer
     unsigned header_offset;                 // offset of the question flag
@@ -65,7 +69,7 @@ extern const char* const field_labels_japanese[talk_slot_count];
 // Character tables: each entry is the Shift-JIS text printed for a game
 // code; an empty entry marks a code that makes a record invalid.
 extern const char* const talk_char_table_pc8801[256];
-extern const char* const talk_char_table_x68000[128];
+extern const char* const talk_char_table_x68000[talk_sjis_table_size];
 
 // Where a fetched record lies; the core only names it in its messages.
 struct talk_location {

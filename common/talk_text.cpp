@@ -30,7 +30,7 @@ talk_byte_kind kind_of(const talk_profile* profile, unsigned code)
             return talk_byte_invalid;
         break;
     case char_rule_sjis:
-        if (code >= 0x80)
+        if (code >= talk_sjis_table_size)
             return is_sjis_lead(byte) ? talk_byte_lead : talk_byte_invalid;
         if (profile->char_table[code][0] == '\0')
             return talk_byte_invalid;
@@ -52,13 +52,13 @@ unsigned char* put_line_break(unsigned char* out, const unsigned char* after,
     return out;
 }
 
-// The entry of a table code: two bytes are always copied, the cursor moves
-// by the entry's length.
+// The entry of a table code: talk_glyph_size bytes are always copied, the
+// cursor moves by the entry's length.
 unsigned char* put_glyph(unsigned char* out, const talk_text_rule* rule, unsigned char code)
 {
     unsigned char length = rule->glyph_length[code];
-    unsigned char pair[2] = {rule->glyph[code][0], rule->glyph[code][1]};
-    memcpy(out, pair, 2);
+    unsigned char pair[talk_glyph_size] = {rule->glyph[code][0], rule->glyph[code][1]};
+    memcpy(out, pair, talk_glyph_size);
     return out + length;
 }
 
@@ -93,11 +93,10 @@ void prepare_talk_text_rule(const talk_profile* profile, talk_text_rule* rule)
         rule->glyph[code][0] = rule->glyph[code][1] = 0;
         rule->glyph_length[code] = 0;
         bool table_code = profile->char_rule == char_rule_table ||
-                          (profile->char_rule == char_rule_sjis && code < 0x80);
+                          (profile->char_rule == char_rule_sjis && code < talk_sjis_table_size);
         if (table_code) {
-            // Every table entry is at most two bytes long.
             const char* entry = profile->char_table[code];
-            for (unsigned i = 0; i < 2 && entry[i] != '\0'; i++) {
+            for (unsigned i = 0; i < talk_glyph_size && entry[i] != '\0'; i++) {
                 rule->glyph[code][i] = static_cast<unsigned char>(entry[i]);
                 rule->glyph_length[code] = static_cast<unsigned char>(i + 1);
             }
@@ -128,8 +127,9 @@ int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsi
 unsigned char* write_talk_text(talk_writer* writer, unsigned char* out, const talk_text_rule* rule,
                                const unsigned char* text, size_t length)
 {
-    // No byte prints more than three: a line break and its indent.
-    out = talk_room_for(writer, out, 3 * length + 1);
+    // The most that length bytes print, and one byte more, as put_glyph
+    // stores talk_glyph_size bytes even for a one-byte entry.
+    out = talk_room_for(writer, out, talk_text_expansion * length + 1);
     const unsigned char line_break = rule->profile->line_break;
     const unsigned char* p = text;
     const unsigned char* end = text + length;

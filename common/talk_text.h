@@ -18,14 +18,19 @@ enum talk_byte_kind : unsigned char {
     talk_byte_break,    // the line break (valid like a plain byte)
 };
 
-enum { talk_label_room = 16 };  // no label is longer
+enum {
+    talk_label_room = 16,  // no label is longer
+    talk_glyph_size = 2,   // no character table entry is longer
+    // The most that one text byte prints: a line break and its indent.
+    talk_text_expansion = 3,
+};
 
 struct talk_text_rule {
     const talk_profile* profile;
-    unsigned char kind[256];          // talk_byte_kind of each byte value
-    bool trail[256];                  // valid Shift-JIS trail bytes
-    unsigned char glyph[256][2];      // what a plain byte prints under a table rule
-    unsigned char glyph_length[256];  // 0 (nothing), 1 or 2
+    unsigned char kind[256];                    // talk_byte_kind of each byte value
+    bool trail[256];                            // valid Shift-JIS trail bytes
+    unsigned char glyph[256][talk_glyph_size];  // what a plain byte prints under a table rule
+    unsigned char glyph_length[256];            // 0 (nothing), 1 or 2
     unsigned char label[talk_slot_count][talk_label_room];  // the labels, padded
     unsigned char label_length[talk_slot_count];
 };
