@@ -57,11 +57,6 @@ struct talk_profile {
     talk_error_form error_form;
 };
 
-extern const talk_profile talk_profile_dos;
-extern const talk_profile talk_profile_apple2;
-extern const talk_profile talk_profile_pc8801;
-extern const talk_profile talk_profile_x68000;
-
 extern const char* const town_labels[talk_town_count];
 extern const char* const field_labels_english[talk_slot_count];
 extern const char* const field_labels_japanese[talk_slot_count];
@@ -70,6 +65,56 @@ extern const char* const field_labels_japanese[talk_slot_count];
 // code; an empty entry marks a code that makes a record invalid.
 extern const char* const talk_char_table_pc8801[256];
 extern const char* const talk_char_table_x68000[talk_sjis_table_size];
+
+// The Apple II keyword fields, in the order of the keyword slots.
+inline constexpr unsigned talk_apple2_keyword_offsets[2] = {240, 246};
+
+// The four edition profiles, constants of this header so that the front
+// ends can size their buffers from them.
+// Fields in order: record_size, header_offset, header_count, text_offset,
+// text_end, stored_fields; field_order; keyword_offsets; labels;
+// char_rule, char_table; line_break; error_form.
+// clang-format off
+inline constexpr talk_profile talk_profile_dos = {
+    288, 0,   3, 3, 288, 12,
+    {0, 1, 2, 3, 4, 6, 8, 9, 10, 11, 5, 7},
+    nullptr,
+    field_labels_english,
+    char_rule_ascii,  nullptr,
+    0x0A,
+    error_form_town,
+};
+
+inline constexpr talk_profile talk_profile_apple2 = {
+    256, 252, 4, 1, 240, 10,
+    {0, 1, 2, 3, 4, 6, 8, 9, 10, 11, 0, 0},
+    talk_apple2_keyword_offsets,
+    field_labels_english,
+    char_rule_apple2, nullptr,
+    0x8D,
+    error_form_town,
+};
+
+inline constexpr talk_profile talk_profile_pc8801 = {
+    256, 0,   4, 4, 256, 12,
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+    nullptr,
+    field_labels_japanese,
+    char_rule_table,  talk_char_table_pc8801,
+    0x0A,
+    error_form_location,
+};
+
+inline constexpr talk_profile talk_profile_x68000 = {
+    512, 0,   4, 4, 512, 12,
+    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
+    nullptr,
+    field_labels_japanese,
+    char_rule_sjis,   talk_char_table_x68000,
+    0x0A,
+    error_form_town,
+};
+// clang-format on
 
 // Where a fetched record lies; the core only names it in its messages.
 struct talk_location {

@@ -1,4 +1,4 @@
-// The four edition profiles with their label tables, and the town table.
+// The label tables of the edition profiles, and the town table.
 #include "talk_listing.h"
 
 // clang-format off
@@ -55,50 +55,3 @@ const char* const field_labels_japanese[] = {
 static_assert(sizeof town_labels / sizeof *town_labels == talk_town_count);
 static_assert(sizeof field_labels_english / sizeof *field_labels_english == talk_slot_count);
 static_assert(sizeof field_labels_japanese / sizeof *field_labels_japanese == talk_slot_count);
-
-// The Apple II keyword fields, in the order of the keyword slots.
-const unsigned apple2_keyword_offsets[2] = {240, 246};
-
-// Fields in order: record_size, header_offset, header_count, text_offset,
-// text_end, stored_fields; field_order; keyword_offsets; labels;
-// char_rule, char_table; line_break; error_form.
-const talk_profile talk_profile_dos = {
-    288, 0,   3, 3, 288, 12,
-    {0, 1, 2, 3, 4, 6, 8, 9, 10, 11, 5, 7},
-    nullptr,
-    field_labels_english,
-    char_rule_ascii,  nullptr,
-    0x0A,
-    error_form_town,
-};
-
-const talk_profile talk_profile_apple2 = {
-    256, 252, 4, 1, 240, 10,
-    {0, 1, 2, 3, 4, 6, 8, 9, 10, 11, 0, 0},
-    apple2_keyword_offsets,
-    field_labels_english,
-    char_rule_apple2, nullptr,
-    0x8D,
-    error_form_town,
-};
-
-const talk_profile talk_profile_pc8801 = {
-    256, 0,   4, 4, 256, 12,
-    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
-    nullptr,
-    field_labels_japanese,
-    char_rule_table,  talk_char_table_pc8801,
-    0x0A,
-    error_form_location,
-};
-
-const talk_profile talk_profile_x68000 = {
-    512, 0,   4, 4, 512, 12,
-    {0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11},
-    nullptr,
-    field_labels_japanese,
-    char_rule_sjis,   talk_char_table_x68000,
-    0x0A,
-    error_form_town,
-};
-// clang-format on

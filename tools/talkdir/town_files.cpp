@@ -11,7 +11,7 @@ const char* const talk_file_names[] = {
     "PAWS.TLK",   "DEN.TLK",     "VESPER.TLK", "COVE.TLK",
 };
 
-static_assert(sizeof talk_file_names / sizeof *talk_file_names == 16);
+static_assert(sizeof talk_file_names / sizeof *talk_file_names == talk_town_count);
 
 int read_talk_files(const char* directory, unsigned char* buffer)
 {
@@ -19,7 +19,7 @@ int read_talk_files(const char* directory, unsigned char* buffer)
         printf("error: chdir '%s'\n", directory);
         return -1;
     }
-    for (int town = 0; town < 16; town++) {
+    for (int town = 0; town < talk_town_count; town++) {
         const char* name = talk_file_names[town];
         FILE* file = fopen(name, "rb");
         if (file == nullptr) {

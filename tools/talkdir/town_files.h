@@ -1,14 +1,18 @@
 // The sixteen town files of the DOS edition, loaded into one buffer.
 #pragma once
 
+#include "talk_listing.h"
+
 enum {
-    town_file_bytes = 4608,        // sixteen 288-byte records
-    talk_files_bytes = 16 * 4608,  // the whole listing buffer
+    // 4,608: the sixteen 288-byte records of a town.
+    town_file_bytes = talk_person_count * talk_profile_dos.record_size,
+    // 73,728: the whole listing buffer.
+    talk_files_bytes = talk_town_count * town_file_bytes,
 };
 
-extern const char* const talk_file_names[16];
+extern const char* const talk_file_names[talk_town_count];
 
-// Enters the directory (when not null) and reads the first 4,608 bytes of
-// each town file into buffer at town * 4,608. 0, or -1 after printing the
-// failing step's line.
+// Enters the directory (when not null) and reads the first town_file_bytes
+// of each town file into buffer at town * town_file_bytes. 0, or -1 after
+// printing the failing step's line.
 int read_talk_files(const char* directory, unsigned char* buffer);

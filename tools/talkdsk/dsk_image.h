@@ -2,8 +2,11 @@
 // records, read as a flat run of bytes.
 #pragma once
 
-enum { dsk_talk_bytes = 65536 };
+#include "talk_listing.h"
 
-// Reads the first 65,536 bytes of the image into buffer: 0, or -1 after
+// 65,536: the 256 records of 256 bytes.
+enum { dsk_talk_bytes = talk_town_count * talk_person_count * talk_profile_apple2.record_size };
+
+// Reads the first dsk_talk_bytes of the image into buffer: 0, or -1 after
 // printing the failing step's line.
 int read_dsk_image(const char* path, unsigned char* buffer);

@@ -13,7 +13,8 @@ namespace {
 const char default_image_path[] = "velk-britannia.xdf";
 const char talk_file_name[] = "TALKDATA.BIN";
 
-enum { talk_data_bytes = 0x20000 };  // 256 records of 512 bytes
+// 131,072: the 256 records of 512 bytes.
+enum { talk_data_bytes = talk_town_count * talk_person_count * talk_profile_x68000.record_size };
 
 unsigned char talk_data[talk_data_bytes];
 
