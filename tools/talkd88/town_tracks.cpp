@@ -4,8 +4,12 @@
 
 namespace {
 
-const int talk_record_size_code = 1;  // 256-byte sectors
-const int talk_record_bytes = 256;
+const int talk_record_bytes = static_cast<int>(talk_profile_pc8801.record_size);
+const int talk_record_size_code = 1;  // sectors of 128 << 1 bytes
+static_assert((128 << talk_record_size_code) == talk_record_bytes, "one record a sector");
+
+// Person p lies in the sector with record p + first_talk_record.
+const int first_talk_record = 1;
 
 }  // namespace
 
@@ -43,7 +47,7 @@ const unsigned char* fetch_d88_talk_record(void* context, int town, int person,
     bool person_valid = person >= 0 && person < talk_person_count;
     location->cylinder = town_valid ? town_tracks[town].cylinder : 0;
     location->head = town_valid ? town_tracks[town].head : 0;
-    location->sector = town_valid && person_valid ? person + 1 : 0;
+    location->sector = town_valid && person_valid ? person + first_talk_record : 0;
     if (!town_valid || !person_valid)
         return nullptr;
 
