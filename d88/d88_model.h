@@ -6,11 +6,13 @@
 #include <cstdint>
 
 enum {
-    d88_name_size = 17,           // disk name, NUL-terminated when shorter
-    d88_reserved_size = 9,        // header bytes 0x11-0x19
-    d88_max_tracks = 164,         // track slots of a disk
-    d88_short_track_count = 160,  // table entries of a 672-byte header
-    d88_sector_reserved_size = 5  // sector header bytes 0x09-0x0D
+    d88_name_size = 17,            // disk name, NUL-terminated when shorter
+    d88_reserved_size = 9,         // header bytes 0x11-0x19
+    d88_max_tracks = 164,          // track slots of a disk
+    d88_short_track_count = 160,   // table entries of a 672-byte header
+    d88_track_entry_size = 4,      // a table entry: the 32-bit offset of a slot's track
+    d88_sector_reserved_size = 5,  // sector header bytes 0x09-0x0D
+    d88_sector_count_size = 2,     // the 16-bit number of sectors of the track
 };
 
 // Positions of the disk header fields, counted from the start of the disk.
@@ -24,6 +26,10 @@ enum {
     d88_short_header_size = 0x2A0,  // 672: 160 table entries
     d88_header_size = 0x2B0,        // 688: 164 table entries
 };
+
+static_assert(d88_short_header_size ==
+              d88_track_table_offset + d88_short_track_count * d88_track_entry_size);
+static_assert(d88_header_size == d88_track_table_offset + d88_max_tracks * d88_track_entry_size);
 
 // Positions of the sector header fields, counted from the header's start.
 enum {

@@ -101,8 +101,8 @@ int read_d88_disk_from_buffer(d88_disk* disk, const uint8_t* disk_start, int32_t
     }
 
     for (int slot = 0; slot < entries; slot++)
-        disk->track_offsets[slot] =
-            static_cast<int32_t>(d88::read_le32(disk_start + d88_track_table_offset + 4 * slot));
+        disk->track_offsets[slot] = static_cast<int32_t>(
+            d88::read_le32(disk_start + d88_track_table_offset + d88_track_entry_size * slot));
     entries = check_track_offsets(disk, entries);
     if (entries < 0 || check_extra_offsets(disk, entries) < 0)
         return -1;

@@ -34,7 +34,7 @@ int read_d88_track_from_buffer(d88_track* track, const uint8_t* disk_start, int3
     int32_t extent = end - offset;
     const uint8_t* first_header = disk_start + offset;
     int32_t count = 0;
-    if (extent >= d88_sector_count_offset + 2)
+    if (extent >= d88_sector_count_offset + d88_sector_count_size)
         count = d88::read_le16(first_header + d88_sector_count_offset);
     track->sector_count = count;
     int32_t tested = extent < d88_sector_header_size ? extent : d88_sector_header_size;

@@ -61,7 +61,7 @@ int write_d88_disk_to_buffer(const d88_disk* disk, uint8_t* output, uint8_t** en
         const d88_track* track = &disk->tracks[slot];
         int32_t count = d88_written_sector_count(track);
         uint32_t offset = count > 0 ? static_cast<uint32_t>(cursor - output) : 0;
-        d88::write_le32(output + d88_track_table_offset + 4 * slot, offset);
+        d88::write_le32(output + d88_track_table_offset + d88_track_entry_size * slot, offset);
         for (int32_t i = 0; i < count; i++)
             cursor = write_sector(&track->sectors[i], count, cursor);
     }
