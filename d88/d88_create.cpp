@@ -10,27 +10,24 @@
 
 // clang-format off
 const d88_disk_preset d88_disk_presets[] = {
-    // media          cylinders  heads  sectors  first_head  first_record  size_code  density
-    {d88_media_2d,    40,        2,     16,      0x00,       1,            1,         0x00},  // 0
-    {d88_media_2dd,   80,        2,     8,       0x00,       1,            2,         0x00},  // 1
-    {d88_media_2dd,   80,        2,     9,       0x00,       1,            2,         0x00},  // 2
-    {d88_media_2hd,   77,        2,     8,       0x00,       1,            3,         0x00},  // 3
-    {d88_media_2hd,   80,        2,     8,       0x00,       1,            3,         0x00},  // 4
-    {d88_media_2hd,   80,        2,     9,       0x00,       10,           3,         0x00},  // 5
-    {d88_media_2hd,   80,        2,     9,       0x80,       1,            3,         0x00},  // 6
-    {d88_media_2hd,   80,        2,     15,      0x00,       1,            2,         0x00},  // 7
-    {d88_media_2hd,   80,        2,     18,      0x00,       1,            2,         0x00},  // 8
-    {d88_media_2hd,   77,        2,     26,      0x00,       1,            1,         0x00},  // 9
+    //                                                                                         slot 0's first sector
+    // media          cylinders  heads  sectors  first_head  first_record  size_code  density  record       head
+    {d88_media_2d,    40,        2,     16,      0x00,       1,            1,         0x00,    d88_as_rest, d88_as_rest},  // 0
+    {d88_media_2dd,   80,        2,     8,       0x00,       1,            2,         0x00,    d88_as_rest, d88_as_rest},  // 1
+    {d88_media_2dd,   80,        2,     9,       0x00,       1,            2,         0x00,    d88_as_rest, d88_as_rest},  // 2
+    {d88_media_2hd,   77,        2,     8,       0x00,       1,            3,         0x00,    d88_as_rest, d88_as_rest},  // 3
+    {d88_media_2hd,   80,        2,     8,       0x00,       1,            3,         0x00,    d88_as_rest, d88_as_rest},  // 4
+    {d88_media_2hd,   80,        2,     9,       0x00,       10,           3,         0x00,    1,           d88_as_rest},  // 5
+    {d88_media_2hd,   80,        2,     9,       0x80,       1,            3,         0x00,    d88_as_rest, 0x00},         // 6
+    {d88_media_2hd,   80,        2,     15,      0x00,       1,            2,         0x00,    d88_as_rest, d88_as_rest},  // 7
+    {d88_media_2hd,   80,        2,     18,      0x00,       1,            2,         0x00,    d88_as_rest, d88_as_rest},  // 8
+    {d88_media_2hd,   77,        2,     26,      0x00,       1,            1,         0x00,    d88_as_rest, d88_as_rest},  // 9
 };
 // clang-format on
 static_assert(sizeof d88_disk_presets / sizeof d88_disk_presets[0] == d88_disk_preset_count,
               "ten disk layouts");
 
 namespace {
-
-// Presets whose first sector of slot 0 differs from the rest of the disk.
-const int32_t preset_first_record_1 = 5;  // slot 0 starts with record 1
-const int32_t preset_first_head_0 = 6;    // slot 0 starts with head 0x00
 
 const int name_characters = d88_name_size - 1;
 
@@ -93,10 +90,11 @@ d88_disk* create_d88_disk(const char* name, int32_t preset)
             }
         }
     }
-    if (preset == preset_first_record_1)
-        disk->tracks[0].sectors[0].record = 1;
-    if (preset == preset_first_head_0)
-        disk->tracks[0].sectors[0].head = 0x00;
+    d88_sector* slot0_first = &disk->tracks[0].sectors[0];
+    if (layout->slot0_first_record != d88_as_rest)
+        slot0_first->record = static_cast<uint8_t>(layout->slot0_first_record);
+    if (layout->slot0_first_head != d88_as_rest)
+        slot0_first->head = static_cast<uint8_t>(layout->slot0_first_head);
     disk->disk_size = get_d88_disk_size(disk);
     return disk;
 }

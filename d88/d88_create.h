@@ -14,6 +14,7 @@ enum {
     d88_sector_size_count = 7,  // size codes 0-6
     d88_disk_preset_count = 10,
     d88_max_create_cylinder = 81,
+    d88_as_rest = -1,  // a preset's slot 0 value: the same as on the rest of the disk
 };
 
 // Data bytes of a sector by its size code N: 128 << N. Creation takes
@@ -29,6 +30,10 @@ struct d88_disk_preset {
     uint8_t first_record;  // R of a track's first sector; the others follow
     uint8_t size_code;     // N
     uint8_t density;       // density byte of every sector
+    // R and H of the first sector of slot 0 (cylinder 0, head 0), where
+    // they differ from the rest of the disk, else d88_as_rest.
+    int16_t slot0_first_record;
+    int16_t slot0_first_head;
 };
 
 // The layouts of create_d88_disk, numbered 0 to 9 by their position.
