@@ -1,5 +1,11 @@
 #include "fat12_image.h"
 
+namespace {
+
+const int first_chs_sector = 1;  // the sectors of a track are numbered from 1
+
+}  // namespace
+
 // A closed record has no geometry; the conversions then give -1 (or 0, 0, 0)
 // rather than dividing by zero, and an index asked for is still written (0).
 
@@ -34,12 +40,12 @@ void cluster_to_chs(const fat12_image* image, int cluster, int* cylinder, int* h
     *cylinder = s / track_sectors;
     int r = s - *cylinder * track_sectors;
     *head = r / image->sectors_per_track;
-    *sector = r - *head * image->sectors_per_track + 1;
+    *sector = r - *head * image->sectors_per_track + first_chs_sector;
 }
 
 int chs_to_cluster(const fat12_image* image, int cylinder, int head, int sector, int* index)
 {
-    int s = (cylinder * image->heads + head) * image->sectors_per_track + sector - 1;
+    int s = (cylinder * image->heads + head) * image->sectors_per_track + sector - first_chs_sector;
     return sector_to_cluster(image, s, index);
 }
 

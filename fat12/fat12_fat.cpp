@@ -6,6 +6,9 @@
 
 namespace {
 
+// 12-bit entries: three bytes hold two of them.
+enum { entry_pair_bytes = 3, entries_per_pair = 2 };
+
 // The layout fields must describe sectors that all lie inside buffer, so
 // that no later access needs to check the buffer's end again.
 bool fat12_layout_fits(const fat12_image* image)
@@ -32,7 +35,7 @@ int load_fat(fat12_image* image)
     // need cluster_count + 2 entries.
     int entry_count = image->cluster_count + fat12_first_cluster;
     int fat_bytes = image->bytes_per_sector * image->fat_sectors;
-    if (fat_bytes * 2 / 3 < entry_count) {
+    if (fat_bytes * entries_per_pair / entry_pair_bytes < entry_count) {
         puts("can't calculate FAT size");
         return -1;
     }
@@ -50,11 +53,11 @@ int load_fat(fat12_image* image)
         free(scratch);
         return -1;
     }
-    // Three bytes hold two entries: the even one in the low 12 bits. The
-    // third byte is taken only when the odd entry is wanted, so a FAT whose
-    // size is not a multiple of three is never read past its end.
+    // The even entry of a pair lies in the low 12 bits. The third byte is
+    // taken only when the odd entry is wanted, so a FAT whose size is not a
+    // multiple of three is never read past its end.
     const unsigned char* bytes = scratch;
-    for (int i = 0; i < entry_count; i += 2, bytes += 3) {
+    for (int i = 0; i < entry_count; i += entries_per_pair, bytes += entry_pair_bytes) {
         image->fat[i] = bytes[0] | (bytes[1] & 0x0F) << 8;
         if (i + 1 < entry_count)
             image->fat[i + 1] = bytes[1] >> 4 | bytes[2] << 4;
