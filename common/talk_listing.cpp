@@ -15,7 +15,7 @@ const unsigned char keyword_padding = 0x20;
 // The twelve display slots of the current record, as positions inside it.
 struct talk_slots {
     const unsigned char* text[talk_slot_count];
-    size_t length[talk_slot_count];  // bytes before the NUL (keyword fields: 6)
+    size_t length[talk_slot_count];  // bytes before the NUL (keyword fields: keyword_field_size)
 };
 
 // Splits the record into its display slots, checking every stored text.

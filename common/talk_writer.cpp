@@ -1,6 +1,7 @@
 #include "talk_writer.h"
 
 #include <cstdio>
+#include <limits>
 
 void start_talk_writer(talk_writer* writer)
 {
@@ -17,7 +18,7 @@ void flush_talk_writer(talk_writer* writer)
 
 unsigned char* put_talk_decimal(unsigned char* out, unsigned value)
 {
-    unsigned char digits[10];
+    unsigned char digits[std::numeric_limits<unsigned>::digits10 + 1];
     size_t count = 0;
     do {
         digits[count++] = static_cast<unsigned char>('0' + value % 10);
