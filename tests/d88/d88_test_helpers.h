@@ -7,6 +7,7 @@
 
 #include "d88_builder.h"
 #include "d88_image.h"
+#include "test_files.h"
 
 struct captured_read {
     int result;

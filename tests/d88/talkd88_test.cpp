@@ -9,6 +9,7 @@
 #include "d88_builder.h"
 #include "run_process.h"
 #include "talk_records.h"
+#include "test_files.h"
 
 namespace {
 

@@ -7,6 +7,7 @@
 #include "fat12_builder.h"
 #include "run_process.h"
 #include "talk_records.h"
+#include "test_files.h"
 #include "xdf_talk_listing.h"
 
 namespace {

@@ -19,6 +19,7 @@
 #include "fat12_builder.h"
 #include "fat12_image.h"
 #include "peer_tools.h"
+#include "test_files.h"
 
 namespace {
 

@@ -1,11 +1,11 @@
-// Files and folders for tests: a private temporary folder, whole-file
-// reads and writes, and the line ends of the platform's text output.
+// Files and folders for tests: a private temporary folder, the line ends
+// of the platform's text output, and (from the builders) whole-file reads
+// and writes.
 #pragma once
 
 #include <string>
-#include <vector>
 
-using byte_vector = std::vector<unsigned char>;
+#include "byte_files.h"
 
 // A new empty folder, removed with everything in it when the object goes.
 class temp_dir {
@@ -22,11 +22,6 @@ public:
 private:
     std::string path_;
 };
-
-void write_file(const std::string& path, const byte_vector& bytes);
-void write_file(const std::string& path, const std::string& text);
-byte_vector read_file(const std::string& path);
-std::string read_text_file(const std::string& path);
 
 // The bytes a program's text-mode standard output holds for text: "\n"
 // becomes CR LF on Windows.

@@ -9,7 +9,7 @@
 
 #include "host_programs.h"
 #include "run_process.h"
-#include "talk_records.h"
+#include "test_files.h"
 
 namespace {
 

@@ -6,6 +6,7 @@
 
 #include "run_process.h"
 #include "talk_records.h"
+#include "test_files.h"
 
 namespace {
 

@@ -5,6 +5,7 @@
 
 #include "run_process.h"
 #include "talk_records.h"
+#include "test_files.h"
 #include "tool_listings.h"
 
 namespace {

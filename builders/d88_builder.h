@@ -1,6 +1,6 @@
-// D88 images for tests, written byte by byte: every header field, track
-// offset and sector header can be given any value, so that malformed
-// images are as easy to make as sound ones.
+// D88 images written byte by byte, independent of the D88 writer: every
+// header field, track offset and sector header can be given any value, so
+// that malformed images are as easy to make as sound ones.
 #pragma once
 
 #include <array>
@@ -9,7 +9,7 @@
 #include <optional>
 #include <vector>
 
-#include "test_files.h"
+#include "byte_files.h"
 
 // One sector as stored: the fields of its 16-byte header and the bytes
 // that follow it.

@@ -1,13 +1,14 @@
-// FAT12 floppy images for tests, built byte by byte: a boot sector with
-// the layout's parameters, two FAT copies, a root directory and the data
-// area, with files placed on whatever clusters a test names.
+// FAT12 floppy images built byte by byte, for the sample data and the
+// tests: a boot sector with the layout's parameters, two FAT copies, a
+// root directory and the data area, with files placed on whatever clusters
+// the caller names.
 #pragma once
 
 #include <functional>
 #include <string>
 #include <vector>
 
-#include "test_files.h"
+#include "byte_files.h"
 
 enum class fat12_test_layout { xdf, dd9, dd8 };  // 1,261,568, 737,280, 655,360 bytes
 

@@ -39,7 +39,7 @@ void put_le32(byte_vector& bytes, size_t at, unsigned value)
 }
 
 // A boot sector with a PC parameter block, so that other FAT tools accept
-// the image too; the library under test never reads it.
+// the image too; the FAT12 library never reads it.
 void put_boot_sector(byte_vector& bytes, const fat12_test_geometry& g)
 {
     const unsigned char jump[] = {0xEB, 0x3C, 0x90};

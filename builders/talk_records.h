@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "test_files.h"
+#include "byte_files.h"
 
 enum class talk_edition { dos, apple2, pc8801, x68000 };
 
