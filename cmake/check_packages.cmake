@@ -1,8 +1,9 @@
 # Checks the packages that cpack made in build/release and build/windows-*:
-# the .deb unpacks and its tools run; each .zip holds the programs, their
+# the .deb unpacks and its programs run; each .zip holds the programs, their
 # manual pages as text, the README and the licence.
 # Run from the source folder: cmake -P cmake/check_packages.cmake
-set(tools talkdir talkd88 talkxdf talkdsk)
+include(${CMAKE_CURRENT_LIST_DIR}/programs.cmake)
+set(tools ${TALK_PROGRAMS})
 set(scratch ${CMAKE_CURRENT_LIST_DIR}/../build/package-check)
 file(REMOVE_RECURSE ${scratch})
 file(MAKE_DIRECTORY ${scratch})
@@ -22,18 +23,14 @@ foreach(tool ${tools})
       message(FATAL_ERROR "${debs} lacks ${file}")
     endif()
   endforeach()
-  execute_process(COMMAND ${scratch}/deb/usr/bin/${tool} --help
-    OUTPUT_VARIABLE out RESULT_VARIABLE result)
-  if(NOT result EQUAL 1 OR NOT out MATCHES "^usage: ${tool} \\[options\\]")
-    message(FATAL_ERROR "${tool} from the .deb: exit ${result}, output:\n${out}")
-  endif()
+  talk_check_help(${tool} ${scratch}/deb/usr/bin/${tool})
 endforeach()
 foreach(file usr/share/doc/talklist/README.md usr/share/doc/talklist/LICENSE)
   if(NOT EXISTS ${scratch}/deb/${file})
     message(FATAL_ERROR "${debs} lacks ${file}")
   endif()
 endforeach()
-message(STATUS "${debs}: unpacks, its tools run")
+message(STATUS "${debs}: unpacks, its programs run")
 
 foreach(arch x64 x86)
   file(GLOB zips ${CMAKE_CURRENT_LIST_DIR}/../build/windows-${arch}/talklist-*-windows-${arch}.zip)

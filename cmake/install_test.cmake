@@ -1,16 +1,19 @@
-# Installs BUILD_DIR into an empty PREFIX and runs the installed tools there.
+# Installs BUILD_DIR into an empty PREFIX and runs the installed programs
+# there.
+include(${CMAKE_CURRENT_LIST_DIR}/programs.cmake)
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
   OUTPUT_QUIET RESULT_VARIABLE result)
 if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed")
 endif()
-foreach(tool talkdir talkd88 talkxdf talkdsk)
-  foreach(file bin/${tool} share/man/man1/${tool}.1)
+foreach(program ${TALK_PROGRAMS})
+  foreach(file bin/${program} share/man/man1/${program}.1)
     if(NOT EXISTS ${PREFIX}/${file})
       message(FATAL_ERROR "not installed: ${file}")
     endif()
   endforeach()
+  talk_check_help(${program} ${PREFIX}/bin/${program})
 endforeach()
 foreach(file share/doc/talklist/README.md share/doc/talklist/LICENSE)
   if(NOT EXISTS ${PREFIX}/${file})
@@ -18,6 +21,7 @@ foreach(file share/doc/talklist/README.md share/doc/talklist/LICENSE)
   endif()
 endforeach()
 
+# Two listers in full: the whole usage, and the messages of a missing image.
 execute_process(COMMAND ${PREFIX}/bin/talkdsk --help
   OUTPUT_VARIABLE out ERROR_VARIABLE err RESULT_VARIABLE result)
 set(usage "usage: talkdsk [options] [towne-disk.dsk]\noption: -?|--help           print usage\n\nread Towne disk image from 'velktown.dsk' if not specified\n")
@@ -30,4 +34,4 @@ if(NOT result EQUAL 1 OR NOT out STREQUAL "open error '${PREFIX}/missing.xdf'\ne
   message(FATAL_ERROR "installed talkxdf on a missing image: exit ${result}, output:\n${out}")
 endif()
 file(REMOVE_RECURSE ${PREFIX})
-message(STATUS "installed tools run from ${PREFIX}")
+message(STATUS "installed programs run from ${PREFIX}")

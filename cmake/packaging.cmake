@@ -1,17 +1,16 @@
-# Installation of the four tools with their manual pages, the README and the
-# licence, and the packages made from it: a .deb on Linux, a .zip for each
-# Windows build. The libraries, the tests and the sample maker are not
-# installed.
+# Installation of the programs (cmake/programs.cmake) with their manual
+# pages, the README and the licence, and the packages made from it: a .deb
+# on Linux, a .zip for each Windows build. The libraries, the tests and the
+# sample maker are not installed.
 include(GNUInstallDirs)
 
-set(talk_tools talkdir talkd88 talkxdf talkdsk)
-install(TARGETS ${talk_tools} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS ${TALK_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 
 if(WIN32)
   # Windows has no man: plain-text copies of the pages, made on the build
   # host, stand beside the programs.
   find_program(TALK_NROFF nroff REQUIRED)
-  foreach(tool ${talk_tools})
+  foreach(tool ${TALK_PROGRAMS})
     set(page ${PROJECT_SOURCE_DIR}/man/${tool}.1)
     set(text ${CMAKE_BINARY_DIR}/man/${tool}.txt)
     add_custom_command(OUTPUT ${text}
@@ -24,7 +23,7 @@ if(WIN32)
   install(FILES ${talk_manual_texts} DESTINATION ${CMAKE_INSTALL_BINDIR})
   install(FILES README.md LICENSE DESTINATION .)
 else()
-  foreach(tool ${talk_tools})
+  foreach(tool ${TALK_PROGRAMS})
     install(FILES man/${tool}.1 DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
   endforeach()
   install(FILES README.md LICENSE DESTINATION ${CMAKE_INSTALL_DOCDIR})
@@ -55,7 +54,7 @@ else()
 endif()
 include(CPack)
 
-# An installed tool runs from a fresh prefix.
+# The installed programs run from a fresh prefix.
 if(TALK_BUILD_TESTS AND NOT CMAKE_CROSSCOMPILING)
   add_test(NAME install_into_prefix
     COMMAND ${CMAKE_COMMAND} -D BUILD_DIR=${CMAKE_BINARY_DIR}

@@ -1,9 +1,10 @@
-# Runs each tool on the sample data in DEMO_DIR, keeps every listing there
-# and shows the first record of each. Japanese listings are also converted
-# to UTF-8 when iconv is at hand.
+# Runs each lister (given as TALK_PROGRAM_<name>) on the sample data in
+# DEMO_DIR, keeps every listing there and shows the first record of each.
+# Japanese listings are also converted to UTF-8 when iconv is at hand.
 find_program(ICONV iconv)
 
-function(show_listing title tool input listing japanese)
+function(show_listing title program input listing japanese)
+  set(tool ${TALK_PROGRAM_${program}})
   if(NOT tool)
     return()
   endif()
@@ -31,7 +32,7 @@ function(show_listing title tool input listing japanese)
   endif()
 endfunction()
 
-show_listing("DOS edition" "${TALKDIR}" dos listing-dos.txt FALSE)
-show_listing("Apple II edition" "${TALKDSK}" velktown.dsk listing-apple2.txt FALSE)
-show_listing("PC-8801 edition" "${TALKD88}" velk-towne.d88 listing-pc8801.txt TRUE)
-show_listing("X68000 edition" "${TALKXDF}" velk-britannia.xdf listing-x68000.txt TRUE)
+show_listing("DOS edition" talkdir dos listing-dos.txt FALSE)
+show_listing("Apple II edition" talkdsk velktown.dsk listing-apple2.txt FALSE)
+show_listing("PC-8801 edition" talkd88 velk-towne.d88 listing-pc8801.txt TRUE)
+show_listing("X68000 edition" talkxdf velk-britannia.xdf listing-x68000.txt TRUE)

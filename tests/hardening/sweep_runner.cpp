@@ -38,16 +38,15 @@ constexpr int reported_failures = 25;
 struct tool_row {
     sweep_tool tool;
     const char* name;
-    const char* path;
-    const char* input;  // the sample the tool reads, relative to the samples
+    const char* input;  // the sample the lister reads, relative to the samples
 };
 
 // clang-format off
 const tool_row tool_rows[] = {
-    {sweep_tool::talkdir, "talkdir", TALKDIR_PATH, "dos"},
-    {sweep_tool::talkdsk, "talkdsk", TALKDSK_PATH, "velktown.dsk"},
-    {sweep_tool::talkd88, "talkd88", TALKD88_PATH, "velk-towne.d88"},
-    {sweep_tool::talkxdf, "talkxdf", TALKXDF_PATH, "velk-britannia.xdf"},
+    {sweep_tool::talkdir, "talkdir", "dos"},
+    {sweep_tool::talkdsk, "talkdsk", "velktown.dsk"},
+    {sweep_tool::talkd88, "talkd88", "velk-towne.d88"},
+    {sweep_tool::talkxdf, "talkxdf", "velk-britannia.xdf"},
 };
 // clang-format on
 static_assert(sizeof tool_rows / sizeof tool_rows[0] == 4, "one row per tool");
@@ -282,28 +281,39 @@ std::string tail_of(const std::string& out)
 }
 
 // Every rule the run breaks, one line each; empty when it keeps them all.
-std::string check_run(sweep_tool tool, const sweep_variant& v, const timed_run& run,
+// lister: the sample's lister when the program is that lister, else null.
+std::string check_run(const talk_program& program, const sweep_tool* lister,
+                      const sweep_variant& v, const timed_run& run,
                       const std::string& intact_listing)
 {
     std::string problems;
     const process_result& r = run.result;
-    std::vector<std::string> lines = last_lines(r.out, 2);
-    std::string last = lines.empty() ? "" : lines[0];
-    std::string complete_end = text_output("\n\n");
+    bool failed = r.exit_code == program.error_exit;
+    const std::string& messages = program.errors_to_stderr ? r.err : r.out;
 
     if (run.ended_by_guard)
         problems += "  hung: ended after " + std::to_string(hang_seconds) + " s\n";
-    if (r.exit_code != 0 && r.exit_code != 1)
+    if (r.exit_code != 0 && !failed)
         problems += "  exit code " + std::to_string(r.exit_code) +
                     (r.exit_code == -1 ? " (ended by a signal)" : "") + "\n";
-    if (!r.err.empty())
+    if (!r.err.empty() && !(failed && program.errors_to_stderr))
         problems += "  standard error: " + tail_of(r.err) + "\n";
+    if (failed && program.errors_to_stderr && r.err.empty())
+        problems += "  exit code " + std::to_string(r.exit_code) + " without a message\n";
     if (run.seconds > run_limit_seconds)
         problems += "  took " + std::to_string(run.seconds) + " s\n";
+    if (failed && !messages.empty() && messages.back() != '\n')
+        problems += std::string("  the ") + (program.errors_to_stderr ? "standard error" : "output") +
+                    " does not end with a line end\n";
+    if (lister == nullptr)
+        return problems;
+
+    sweep_tool tool = *lister;
+    std::vector<std::string> lines = last_lines(r.out, 2);
+    std::string last = lines.empty() ? "" : lines[0];
+    std::string complete_end = text_output("\n\n");
     if (r.exit_code == 1 && !is_final_line(tool, last))
         problems += "  exit code 1, but the last line is not the tool's: \"" + last + "\"\n";
-    if (r.exit_code == 1 && !r.out.empty() && r.out.back() != '\n')
-        problems += "  the output does not end with a line end\n";
     if (r.exit_code == 0 &&
         (r.out.find(text_output(talk_heading(15, 15))) == std::string::npos ||
          r.out.size() < complete_end.size() ||
@@ -359,6 +369,11 @@ byte_vector sample_bytes(const std::string& relative)
     return read_file(sample_folder() + "/" + relative);
 }
 
+const char* sweep_tool_name(sweep_tool tool)
+{
+    return row_of(tool).name;
+}
+
 std::string sweep_tool_argument(sweep_tool tool)
 {
     return row_of(tool).input;
@@ -402,16 +417,22 @@ int sweep_scale()
     return scale < 1 ? 1 : scale;
 }
 
-void run_sweep(sweep_tool tool, const std::vector<sweep_variant>& variants)
+void run_sweep(const talk_program& program, sweep_tool sample,
+               const std::vector<sweep_variant>& variants)
 {
-    const tool_row& row = row_of(tool);
+    const tool_row& row = row_of(sample);
+    const sweep_tool* lister = program.name == std::string(row.name) ? &row.tool : nullptr;
+    std::vector<std::string> args = program_arguments(program.sample_run);
     const char* only = getenv("TALK_SWEEP_ONLY");
     temp_dir work;
-    fs::copy(sample_folder() + "/" + row.input, work.file(row.input), fs::copy_options::recursive);
+    // Every sample the program's arguments name, the damaged one among them.
+    for (const std::string& arg : args)
+        if (fs::exists(sample_folder() + "/" + arg))
+            fs::copy(sample_folder() + "/" + arg, work.file(arg), fs::copy_options::recursive);
 
-    timed_run intact = run_timed(row.path, {row.input}, work.path());
-    ASSERT_EQ(intact.result.exit_code, 0) << row.name << " fails on the intact sample\n"
-                                          << tail_of(intact.result.out);
+    timed_run intact = run_timed(program.path, args, work.path());
+    ASSERT_EQ(intact.result.exit_code, 0) << program.name << " fails on the intact sample\n"
+                                          << tail_of(intact.result.out) << tail_of(intact.result.err);
     ASSERT_EQ(intact.result.err, "");
 
     int runs = 0;
@@ -437,12 +458,12 @@ void run_sweep(sweep_tool tool, const std::vector<sweep_variant>& variants)
         } else {
             write_file(path, apply_edit(v, original));
         }
-        timed_run run = run_timed(row.path, {row.input}, work.path());
+        timed_run run = run_timed(program.path, args, work.path());
         if (run.seconds > run_limit_seconds && !run.ended_by_guard) {
             // A busy machine can hold a process back once; a slow run
             // is slow again.
             double first_seconds = run.seconds;
-            run = run_timed(row.path, {row.input}, work.path());
+            run = run_timed(program.path, args, work.path());
             run.seconds = std::min(run.seconds, first_seconds);
         }
         write_file(path, original);
@@ -451,26 +472,26 @@ void run_sweep(sweep_tool tool, const std::vector<sweep_variant>& variants)
         expected[static_cast<int>(v.outcome)]++;
         listed += run.result.exit_code == 0;
         longest = std::max(longest, run.seconds);
-        std::string problems = check_run(tool, v, run, intact.result.out);
+        std::string problems = check_run(program, lister, v, run, intact.result.out);
         if (problems.empty())
             continue;
         if (++failures > reported_failures)
             continue;
-        ADD_FAILURE() << row.name << ", " << label << " (" << v.where << "):\n"
+        ADD_FAILURE() << program.name << ", " << label << " (" << v.where << "):\n"
                       << problems << "  exit code " << run.result.exit_code << ", " << run.seconds
                       << " s, output ends with:\n"
                       << tail_of(run.result.out) << "\n  repeat: " << MAKE_SAMPLES_PATH
-                      << " DIR && cd DIR && " << edit_commands(v) << " && " << row.path << " "
-                      << row.input << "\n  or rerun this test with TALK_SWEEP_ONLY='" << label
-                      << "'";
+                      << " DIR && cd DIR && " << edit_commands(v) << " && " << program.path << " "
+                      << program.sample_run << "\n  or rerun this test with TALK_SWEEP_ONLY='"
+                      << label << "'";
     }
     if (failures > reported_failures)
-        ADD_FAILURE() << row.name << ": " << failures - reported_failures
+        ADD_FAILURE() << program.name << ": " << failures - reported_failures
                       << " further variants failed";
     printf(
         "%s: %d variants (effect known exactly: %d same listing, %d complete listing, %d "
         "failure; %d any clean end), %d listed completely, %d ended with an error, longest "
         "run %.3f s\n",
-        row.name, runs, expected[1], expected[2], expected[3], expected[0], listed, runs - listed,
+        program.name, runs, expected[1], expected[2], expected[3], expected[0], listed, runs - listed,
         longest);
 }

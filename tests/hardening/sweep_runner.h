@@ -1,14 +1,18 @@
-// Runs a tool on damaged copies of the sample data, one variant at a
-// time, and checks how each run ends: exit code 0 or 1, nothing on
-// standard error, the tool's own final line on failure, a complete
-// listing on success, and well under a second of wall time.
+// Runs a program on damaged copies of the sample data, one variant at a
+// time, and checks how each run ends: exit code 0 or the program's failure
+// code, nothing on standard error but its failure messages, and well under
+// a second of wall time. The lister of the sample must also end with its
+// own final line on failure, list completely on success, and show the
+// effect that each variant has for certain.
 #pragma once
 
 #include <string>
 #include <vector>
 
+#include "talk_programs.h"
 #include "test_files.h"
 
+// The listers, whose own messages the variants of their samples expect.
 enum class sweep_tool { talkdir, talkdsk, talkd88, talkxdf };
 
 // How a variant is made from the intact file.
@@ -47,8 +51,10 @@ struct sweep_variant {
 const std::string& sample_folder();
 byte_vector sample_bytes(const std::string& relative);
 
-// The tool's final lines, with the argument the sweep passes it.
+// The lister's name, and the sample it reads: its argument in the sweep.
+const char* sweep_tool_name(sweep_tool tool);
 std::string sweep_tool_argument(sweep_tool tool);
+// The lister's final lines.
 std::string read_failure_line(sweep_tool tool);   // loading failed
 std::string print_failure_line(sweep_tool tool);  // the listing stopped
 
@@ -56,6 +62,9 @@ std::string print_failure_line(sweep_tool tool);  // the listing stopped
 // to make (at least 1).
 int sweep_scale();
 
-// Runs the tool on every variant and reports each one that breaks a rule
-// as a test failure naming the variant and how to repeat it.
-void run_sweep(sweep_tool tool, const std::vector<sweep_variant>& variants);
+// Runs the program with its sample arguments on every variant of the
+// lister's sample and reports each one that breaks a rule as a test
+// failure naming the variant and how to repeat it. The variants' expected
+// effects are checked only when the program is that lister.
+void run_sweep(const talk_program& program, sweep_tool sample,
+               const std::vector<sweep_variant>& variants);

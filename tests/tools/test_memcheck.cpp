@@ -1,17 +1,27 @@
-// Every tool under valgrind's memcheck, over a full listing of the sample
-// data and over its error paths: no memory error, no leak. It runs in the
-// "memcheck" build, whose tools use the shared C library (valgrind cannot
-// watch the allocations of a statically linked program). In the sanitizer
-// build the tools carry AddressSanitizer and LeakSanitizer instead, which
-// every end-to-end test already runs (a report there goes to standard
-// error, which the tests require to be empty).
+// Every program under valgrind's memcheck, over its complete run on the
+// sample data, its failing runs and --help, as cmake/programs.cmake gives
+// them: no memory error, no leak. It runs in the "memcheck" build, whose
+// tools use the shared C library (valgrind cannot watch the allocations
+// of a statically linked program). In the sanitizer build the tools carry
+// AddressSanitizer and LeakSanitizer instead, which every end-to-end test
+// already runs (a report there goes to standard error, which the tests
+// require to be empty).
 #include <gtest/gtest.h>
 
 #include "host_programs.h"
 #include "run_process.h"
+#include "talk_programs.h"
 #include "test_files.h"
 
 namespace {
+
+std::string join_arguments(const std::vector<std::string>& args)
+{
+    std::string text;
+    for (const std::string& arg : args)
+        text += (text.empty() ? "" : " ") + arg;
+    return text;
+}
 
 TEST(Memcheck, EveryToolOnItsListingAndErrorPaths)
 {
@@ -37,37 +47,37 @@ TEST(Memcheck, EveryToolOnItsListingAndErrorPaths)
     xdf[0x1400 + 28] = 0x01;  // size field of the first root entry
     write_file(work.file("size.xdf"), xdf);
 
-    const struct {
-        const char* tool;
+    struct memcheck_run {
+        const talk_program& program;
         std::vector<std::string> args;
         int exit_code;
-    } runs[] = {
-        {TALKDIR_PATH, {"dos"}, 0},
-        {TALKDIR_PATH, {"missing"}, 1},
-        {TALKDIR_PATH, {}, 1},
-        {TALKDSK_PATH, {"velktown.dsk"}, 0},
-        {TALKDSK_PATH, {"velk-towne.d88"}, 1},
-        {TALKDSK_PATH, {"-x"}, 1},
-        {TALKD88_PATH, {"velk-towne.d88"}, 0},
-        {TALKD88_PATH, {"-i", "1", "velk-towne.d88"}, 1},
-        {TALKD88_PATH, {"cut.d88"}, 1},
-        {TALKD88_PATH, {"velktown.dsk"}, 1},
-        {TALKXDF_PATH, {"velk-britannia.xdf"}, 0},
-        {TALKXDF_PATH, {"size.xdf"}, 1},
-        {TALKXDF_PATH, {"velktown.dsk"}, 1},
-        {TALKXDF_PATH, {"missing.xdf"}, 1},
     };
-    for (const auto& r : runs) {
+    std::vector<memcheck_run> runs;
+    for (const talk_program& program : talk_programs) {
+        runs.push_back({program, program_arguments(program.sample_run), 0});
+        for (const std::vector<std::string>& args : program_failing_runs(program))
+            runs.push_back({program, args, program.error_exit});
+        runs.push_back({program, {"--help"}, program.help_exit});
+    }
+    // valgrind reports into a file of its own, so that the program's own
+    // standard error stays apart.
+    std::string log = work.file("memcheck.log");
+    for (const memcheck_run& r : runs) {
         std::vector<std::string> args = {"--quiet",
                                          "--error-exitcode=99",
                                          "--leak-check=full",
                                          "--show-leak-kinds=all",
                                          "--errors-for-leak-kinds=all",
-                                         r.tool};
+                                         "--log-file=" + log,
+                                         r.program.path};
         args.insert(args.end(), r.args.begin(), r.args.end());
         process_result run = run_process(valgrind, args, work.path());
-        EXPECT_EQ(run.exit_code, r.exit_code) << r.tool << " " << run.err;
-        EXPECT_EQ(run.err, "") << r.tool;
+        std::string label = std::string(r.program.name) + " " + join_arguments(r.args);
+        EXPECT_EQ(run.exit_code, r.exit_code) << label << "\n" << run.err << read_text_file(log);
+        EXPECT_EQ(read_text_file(log), "") << label;
+        if (r.exit_code == 0 || !r.program.errors_to_stderr) {
+            EXPECT_EQ(run.err, "") << label;
+        }
     }
 }
 
