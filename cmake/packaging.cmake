@@ -59,4 +59,5 @@ if(TALK_BUILD_TESTS AND NOT CMAKE_CROSSCOMPILING)
   add_test(NAME install_into_prefix
     COMMAND ${CMAKE_COMMAND} -D BUILD_DIR=${CMAKE_BINARY_DIR}
             -D PREFIX=${CMAKE_BINARY_DIR}/install-test -P ${PROJECT_SOURCE_DIR}/cmake/install_test.cmake)
+  set_tests_properties(install_into_prefix PROPERTIES LABELS quick)
 endif()

@@ -18,4 +18,7 @@ if(WIN32 AND CMAKE_OBJDUMP)
     COMMAND ${CMAKE_COMMAND} -D FILE=$<TARGET_FILE:${first}> -D OBJDUMP=${CMAKE_OBJDUMP}
             -D MAGIC=0000 -P ${CMAKE_CURRENT_LIST_DIR}/check_pe.cmake)
   set_tests_properties(windows_program_check_refuses PROPERTIES WILL_FAIL TRUE)
+  foreach(tool ${TALK_PROGRAMS} check_refuses)
+    set_tests_properties(windows_program_${tool} PROPERTIES LABELS quick)
+  endforeach()
 endif()
