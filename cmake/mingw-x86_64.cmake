@@ -13,5 +13,14 @@ set(CMAKE_FIND_ROOT_PATH_MODE_LIBRARY ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_INCLUDE ONLY)
 set(CMAKE_FIND_ROOT_PATH_MODE_PACKAGE ONLY)
 set(CMAKE_EXE_LINKER_FLAGS_INIT "-static")
-# Tests run the programs under wine.
-set(CMAKE_CROSSCOMPILING_EMULATOR /usr/lib/wine/wine64)
+# Tests run the programs under wine's 64-bit loader: TALK_WINE64, from the
+# environment variable of that name when it is set, else found on PATH or
+# in /usr/lib/wine, where Debian keeps it.
+if(NOT DEFINED TALK_WINE64 AND DEFINED ENV{TALK_WINE64})
+  set(TALK_WINE64 $ENV{TALK_WINE64} CACHE FILEPATH "wine's 64-bit loader, which runs the tests")
+endif()
+find_program(TALK_WINE64 NAMES wine64 PATHS /usr/lib/wine NO_CMAKE_FIND_ROOT_PATH
+  DOC "wine's 64-bit loader, which runs the tests")
+if(TALK_WINE64)
+  set(CMAKE_CROSSCOMPILING_EMULATOR ${TALK_WINE64})
+endif()

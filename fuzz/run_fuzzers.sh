@@ -5,6 +5,8 @@
 # left in fuzz/ as crash-*, leak-*, timeout-* or oom-*.
 #
 #   fuzz/run_fuzzers.sh [SECONDS-PER-TARGET] [TARGET...]
+#
+# TALK_FUZZ_CXX names the clang++ that builds them (default clang++-14).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -15,7 +17,8 @@ targets=("$@")
 
 build=build/fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-  -DCMAKE_CXX_COMPILER=clang++-14 -DTALK_BUILD_FUZZERS=ON -DTALK_BUILD_TESTS=OFF >/dev/null
+  -DCMAKE_CXX_COMPILER="${TALK_FUZZ_CXX:-clang++-14}" -DTALK_BUILD_FUZZERS=ON \
+  -DTALK_BUILD_TESTS=OFF -DTALK_WARNINGS_AS_ERRORS=ON >/dev/null
 cmake --build "$build" --target $(printf 'fuzz_%s ' "${targets[@]}")
 
 work=$(mktemp -d)
