@@ -77,6 +77,8 @@ TEST(Memcheck, EveryToolOnItsListingAndErrorPaths)
         EXPECT_EQ(read_text_file(log), "") << label;
         if (r.exit_code == 0 || !r.program.errors_to_stderr) {
             EXPECT_EQ(run.err, "") << label;
+        } else {
+            EXPECT_NE(run.err, "") << label << ": a failure without a message";
         }
     }
 }
