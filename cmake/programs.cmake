@@ -2,7 +2,8 @@
 # tools/<name>/ and installed with its manual page man/<name>.1; the build,
 # the packages, the Windows checks, the package check, the install test,
 # the malformed-input sweep and the memcheck test all take them from here.
-# Included by the build and by the check scripts (cmake -P).
+# Included by the build and by the check scripts (cmake -P); the tests get
+# it as the C++ header talk_programs.h (talk_programs_header).
 #
 # talk_program(NAME
 #   SAMPLE_RUN "ARGS"        a complete run on the sample data (exit code 0):
@@ -75,4 +76,38 @@ function(talk_check_help name exe)
       "${TALK_PROGRAM_${name}_HELP_EXIT} and output beginning \"${expected}\"; output:\n"
       "${out}${err}")
   endif()
+endfunction()
+
+# OUT = TEXT as a C++ string literal.
+function(talk_cxx_string out text)
+  string(REPLACE "\\" "\\\\" text "${text}")
+  string(REPLACE "\"" "\\\"" text "${text}")
+  string(REPLACE "\n" "\\n" text "${text}")
+  set(${out} "\"${text}\"" PARENT_SCOPE)
+endfunction()
+
+# Writes FILE, a C++ header that holds the list as the table talk_programs
+# with the path of each program of this build (cmake/talk_programs.h.in).
+function(talk_programs_header file)
+  set(TALK_PROGRAM_ROWS "")
+  foreach(program ${TALK_PROGRAMS})
+    set(runs "")
+    foreach(run IN LISTS TALK_PROGRAM_${program}_FAILING_RUNS)
+      string(APPEND runs "${run}\n")
+    endforeach()
+    talk_cxx_string(sample "${TALK_PROGRAM_${program}_SAMPLE_RUN}")
+    talk_cxx_string(failing "${runs}")
+    talk_cxx_string(help "${TALK_PROGRAM_${program}_HELP_START}")
+    set(to_stderr false)
+    if(TALK_PROGRAM_${program}_ERRORS_TO STREQUAL "stderr")
+      set(to_stderr true)
+    endif()
+    string(APPEND TALK_PROGRAM_ROWS
+      "    {\"${program}\", \"$<TARGET_FILE:${program}>\", ${sample},\n"
+      "     ${failing}, ${to_stderr}, ${TALK_PROGRAM_${program}_ERROR_EXIT},\n"
+      "     ${TALK_PROGRAM_${program}_HELP_EXIT}, ${help}},\n")
+  endforeach()
+  # configure_file fills in the rows, file(GENERATE) the programs' paths.
+  configure_file(${CMAKE_CURRENT_FUNCTION_LIST_DIR}/talk_programs.h.in ${file}.in @ONLY)
+  file(GENERATE OUTPUT ${file} INPUT ${file}.in)
 endfunction()
