@@ -1,3 +1,6 @@
+#include <climits>
+#include <cstdint>
+
 #include "fat12_image.h"
 
 namespace {
@@ -11,9 +14,14 @@ const int first_chs_sector = 1;  // the sectors of a track are numbered from 1
 
 int cluster_to_sector(const fat12_image* image, int cluster)
 {
-    if (cluster < fat12_first_cluster || cluster > image->cluster_count + 1)
+    // Counted in 64 bits, so that no record, however its fields were set,
+    // overflows; a sector number beyond 32 bits has no sector either.
+    if (cluster < fat12_first_cluster || cluster - 1 > image->cluster_count ||
+        image->sectors_per_cluster <= 0)
         return -1;
-    return image->data_start + (cluster - fat12_first_cluster) * image->sectors_per_cluster;
+    int64_t sector = image->data_start + static_cast<int64_t>(cluster - fat12_first_cluster) *
+                                             image->sectors_per_cluster;
+    return sector >= 0 && sector <= INT_MAX ? static_cast<int>(sector) : -1;
 }
 
 int sector_to_cluster(const fat12_image* image, int sector, int* index)
@@ -51,5 +59,17 @@ int chs_to_cluster(const fat12_image* image, int cylinder, int head, int sector,
 
 int get_sector_offset(const fat12_image* image, int sector)
 {
-    return image->offset + sector * image->bytes_per_sector;
+    int64_t position = image->offset + static_cast<int64_t>(sector) * image->bytes_per_sector;
+    return position >= INT_MIN && position <= INT_MAX ? static_cast<int>(position) : -1;
+}
+
+unsigned char* get_sector_bytes(const fat12_image* image, int64_t sector)
+{
+    if (image->buffer == nullptr || image->bytes_per_sector <= 0 || sector < 0 ||
+        sector > INT_MAX)
+        return nullptr;
+    int64_t start = image->offset + sector * image->bytes_per_sector;
+    if (start < 0 || start + image->bytes_per_sector > image->file_size)
+        return nullptr;
+    return image->buffer + start;
 }

@@ -56,7 +56,8 @@ int make_fat_name(char key[12], const char* name)
 const unsigned char* find_dir_entry(const fat12_image* image, int dir_cluster, int entry_count,
                                     const char* key, bool ignore_case)
 {
-    if (image->buffer == nullptr || image->bytes_per_sector < fat12_dir_entry_size)
+    if (image->buffer == nullptr || image->bytes_per_sector < fat12_dir_entry_size ||
+        image->sectors_per_cluster <= 0)
         return nullptr;
     bool root = dir_cluster < fat12_first_cluster;
     int sector = root ? image->root_start : cluster_to_sector(image, dir_cluster);
@@ -70,7 +71,9 @@ const unsigned char* find_dir_entry(const fat12_image* image, int dir_cluster, i
             // runs past the image.
             if (sector >= image->total_sectors)
                 return nullptr;
-            const unsigned char* entry = image->buffer + get_sector_offset(image, sector);
+            const unsigned char* entry = get_sector_bytes(image, sector);
+            if (entry == nullptr)
+                return nullptr;
             for (int e = 0; e < entries_per_sector && remaining > 0; e++, remaining--) {
                 if (fat12_name_equal(entry, key, ignore_case))
                     return entry;

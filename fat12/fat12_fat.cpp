@@ -1,3 +1,4 @@
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -9,17 +10,17 @@ namespace {
 // 12-bit entries: three bytes hold two of them.
 enum { entry_pair_bytes = 3, entries_per_pair = 2 };
 
-// The layout fields must describe sectors that all lie inside buffer, so
-// that no later access needs to check the buffer's end again.
+// The layout fields must describe sectors that all lie inside buffer. Each
+// later access checks its sector again, as a record may be changed after.
 bool fat12_layout_fits(const fat12_image* image)
 {
     if (image->offset < 0 || image->bytes_per_sector <= 0 || image->sectors_per_cluster <= 0 ||
         image->fat_start < 0 || image->fat_sectors <= 0 || image->data_start < 0 ||
         image->data_start > image->total_sectors ||
-        image->fat_start + image->fat_sectors > image->total_sectors)
+        static_cast<int64_t>(image->fat_start) + image->fat_sectors > image->total_sectors)
         return false;
-    long long end = image->offset + static_cast<long long>(image->total_sectors) *
-                                        static_cast<long long>(image->bytes_per_sector);
+    int64_t end = image->offset + static_cast<int64_t>(image->total_sectors) *
+                                      static_cast<int64_t>(image->bytes_per_sector);
     return end <= image->file_size;
 }
 
@@ -35,7 +36,7 @@ int load_fat(fat12_image* image)
     // need cluster_count + 2 entries.
     int entry_count = image->cluster_count + fat12_first_cluster;
     int fat_bytes = image->bytes_per_sector * image->fat_sectors;
-    if (fat_bytes * entries_per_pair / entry_pair_bytes < entry_count) {
+    if (static_cast<int64_t>(fat_bytes) * entries_per_pair / entry_pair_bytes < entry_count) {
         puts("can't calculate FAT size");
         return -1;
     }
@@ -44,8 +45,12 @@ int load_fat(fat12_image* image)
         return -1;
     size_t sector_bytes = static_cast<size_t>(image->bytes_per_sector);
     for (int i = 0; i < image->fat_sectors; i++) {
-        int from = get_sector_offset(image, image->fat_start + i);
-        memcpy(scratch + static_cast<size_t>(i) * sector_bytes, image->buffer + from, sector_bytes);
+        const unsigned char* from = get_sector_bytes(image, image->fat_start + i);
+        if (from == nullptr) {
+            free(scratch);
+            return -1;
+        }
+        memcpy(scratch + static_cast<size_t>(i) * sector_bytes, from, sector_bytes);
     }
     image->fat = static_cast<int*>(malloc(static_cast<size_t>(entry_count) * sizeof(int)));
     if (image->fat == nullptr) {
@@ -68,7 +73,7 @@ int load_fat(fat12_image* image)
 
 int get_fat_entry(const fat12_image* image, int cluster)
 {
-    if (image->fat == nullptr || cluster < 0 || cluster > image->cluster_count + 1)
+    if (image->fat == nullptr || cluster < 0 || cluster - 1 > image->cluster_count)
         return -1;
     return image->fat[cluster];
 }

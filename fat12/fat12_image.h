@@ -7,6 +7,8 @@
 // returns -1 (or null); the caller adds its own line.
 #pragma once
 
+#include <cstdint>
+
 static_assert(sizeof(int) == 4, "counts and FAT entries are 32-bit ints");
 
 // An open image: the whole file, its layout and the decoded FAT. A closed
@@ -153,8 +155,13 @@ void cluster_to_chs(const fat12_image* image, int cluster, int* cylinder, int* h
 // The cluster at a physical address (sector numbered from 1).
 int chs_to_cluster(const fat12_image* image, int cylinder, int head, int sector, int* index);
 
-// Byte position of sector inside buffer.
+// Byte position of sector inside buffer, or -1 when it does not fit 32 bits.
 int get_sector_offset(const fat12_image* image, int sector);
+
+// The bytes of sector inside buffer, or null unless the whole sector lies
+// inside the file_size bytes of buffer, whatever the record's fields hold.
+// Every access to the image's sectors goes through it.
+unsigned char* get_sector_bytes(const fat12_image* image, int64_t sector);
 
 namespace fat12 {
 

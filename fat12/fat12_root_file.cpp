@@ -17,13 +17,22 @@ const unsigned char* find_fat12_root_file(const fat12_image* image, const char* 
     return entry;
 }
 
+namespace {
+
+int no_sector(int cluster)
+{
+    printf("can't get sector from cluster 0x%X\n", static_cast<unsigned>(cluster));
+    return -1;
+}
+
+}  // namespace
+
 int copy_fat12_chain(const fat12_image* image, int cluster, int size, unsigned char* into_file,
                      const unsigned char* from_file)
 {
-    // Every sector that cluster_to_sector gives lies inside buffer (the
-    // layout was checked against the file size when the image was opened),
-    // and the chain is followed only as far as size reaches, so a chain that
-    // loops is never walked further.
+    // The chain is followed only as far as size reaches, so a chain that
+    // loops is never walked further. A sector that does not lie inside
+    // buffer (a record changed after opening) counts as no sector.
     int done = 0;
     while (done < size) {
         if (cluster < fat12_first_cluster || cluster > fat12_last_chain_cluster) {
@@ -31,13 +40,13 @@ int copy_fat12_chain(const fat12_image* image, int cluster, int size, unsigned c
             return -1;
         }
         int sector = cluster_to_sector(image, cluster);
-        if (sector < 0) {
-            printf("can't get sector from cluster 0x%X\n", static_cast<unsigned>(cluster));
-            return -1;
-        }
+        if (sector < 0)
+            return no_sector(cluster);
         for (int i = 0; i < image->sectors_per_cluster && done < size; i++) {
+            unsigned char* in_image = get_sector_bytes(image, static_cast<int64_t>(sector) + i);
+            if (in_image == nullptr)
+                return no_sector(cluster);
             int count = size - done < image->bytes_per_sector ? size - done : image->bytes_per_sector;
-            unsigned char* in_image = image->buffer + get_sector_offset(image, sector + i);
             if (into_file != nullptr)
                 memcpy(into_file + done, in_image, static_cast<size_t>(count));
             else
