@@ -1,12 +1,12 @@
 // Blank disks from the fixed layouts, and empty image records.
 #include "d88_create.h"
 
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "d88_free.h"
 #include "d88_write.h"
+#include "message_lines.h"
 
 // clang-format off
 const d88_disk_preset d88_disk_presets[] = {
@@ -51,7 +51,7 @@ d88_image* create_d88_image()
 {
     d88_image* image = static_cast<d88_image*>(malloc(sizeof(d88_image)));
     if (image == nullptr) {
-        puts("memory exhaust!");
+        print_message("memory exhaust!\n");
         return nullptr;
     }
     image->disk_count = 0;
@@ -62,13 +62,13 @@ d88_image* create_d88_image()
 d88_disk* create_d88_disk(const char* name, int32_t preset)
 {
     if (preset < 0 || preset >= d88_disk_preset_count) {
-        puts("create_d88_disk: illegal parameter");
+        print_message("create_d88_disk: illegal parameter\n");
         return nullptr;
     }
     const d88_disk_preset* layout = &d88_disk_presets[preset];
     d88_disk* disk = static_cast<d88_disk*>(calloc(1, sizeof(d88_disk)));
     if (disk == nullptr) {
-        puts("memory exhaust!");
+        print_message("memory exhaust!\n");
         return nullptr;
     }
     set_disk_name(disk, name);
@@ -84,7 +84,7 @@ d88_disk* create_d88_disk(const char* name, int32_t preset)
                 static_cast<uint8_t>((layout->first_head + head) & 0xFF), layout->first_record,
                 layout->size_code, layout->sectors_per_track, layout->density);
             if (track->sectors == nullptr) {
-                puts("create sector error");
+                print_message("create sector error\n");
                 free_d88_disk(disk, 1);
                 return nullptr;
             }

@@ -1,9 +1,9 @@
 // Blank sectors of one track, of one size code or from a list of them.
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "d88_create.h"
+#include "message_lines.h"
 
 // clang-format off
 const int32_t d88_sector_sizes[] = {
@@ -62,7 +62,7 @@ d88_sector* make_sectors(uint8_t cylinder, uint8_t head, uint8_t first_record,
     d88_sector* sectors =
         static_cast<d88_sector*>(calloc(static_cast<size_t>(count), sizeof(d88_sector)));
     if (sectors == nullptr) {
-        puts("memory exhaust!");
+        print_message("memory exhaust!\n");
         return nullptr;
     }
     for (int32_t i = 0; i < count; i++) {
@@ -80,7 +80,7 @@ d88_sector* make_sectors(uint8_t cylinder, uint8_t head, uint8_t first_record,
         size_t bytes = static_cast<size_t>(sector->data_size);
         sector->data = static_cast<uint8_t*>(malloc(bytes));
         if (sector->data == nullptr) {
-            puts("memory exhaust!");
+            print_message("memory exhaust!\n");
             free_sectors(sectors, i);
             return nullptr;
         }
@@ -95,7 +95,7 @@ d88_sector* create_d88_sectors(uint8_t cylinder, uint8_t head, uint8_t first_rec
                                uint8_t size_code, int32_t count, uint8_t density)
 {
     if (!valid_track(cylinder, head, count, density) || !valid_size_code(size_code)) {
-        puts("create_d88_sectors: illegal parameter");
+        print_message("create_d88_sectors: illegal parameter\n");
         return nullptr;
     }
     return make_sectors(cylinder, head, first_record, nullptr, size_code, nullptr, count, density);
@@ -108,7 +108,7 @@ d88_sector* create_d88_custom_sectors(uint8_t cylinder, uint8_t head, const uint
     for (int32_t i = 0; valid && i < count; i++)
         valid = valid_size_code(size_codes[i]);
     if (!valid) {
-        puts("create_d88_custom_sectors: illegal parameter");
+        print_message("create_d88_custom_sectors: illegal parameter\n");
         return nullptr;
     }
     // Without a list of records the sectors are numbered 1, 2, 3, ...

@@ -1,8 +1,8 @@
 // Reads one disk: its header, its track offset table, then every track.
-#include <cstdio>
 #include <cstring>
 
 #include "d88_read.h"
+#include "message_lines.h"
 
 namespace {
 
@@ -21,8 +21,8 @@ int32_t track_extent_end(const d88_disk* disk, int32_t offset)
 
 void print_illegal_offset(const d88_disk* disk, int slot)
 {
-    printf("illegal data: [%.17s] track %d offset = 0x%08X\n", disk->name, slot,
-           static_cast<unsigned>(disk->track_offsets[slot]));
+    print_message("illegal data: [%.17s] track %d offset = 0x%08X\n", disk->name, slot,
+                  static_cast<unsigned>(disk->track_offsets[slot]));
 }
 
 // Checks the offsets of slots 0-159; an offset of exactly 672 marks a
@@ -74,7 +74,7 @@ int read_d88_disk_from_buffer(d88_disk* disk, const uint8_t* disk_start, int32_t
     // the buffer.
     if (disk == nullptr || disk_start == nullptr || available < 1 ||
         (available < d88_header_size && available != d88_short_header_size)) {
-        puts("read_d88_disk_from_buffer: illegal parameter");
+        print_message("read_d88_disk_from_buffer: illegal parameter\n");
         return -1;
     }
     memset(disk, 0, sizeof *disk);
@@ -85,18 +85,18 @@ int read_d88_disk_from_buffer(d88_disk* disk, const uint8_t* disk_start, int32_t
     disk->disk_size = static_cast<int32_t>(d88::read_le32(disk_start + d88_disk_size_offset));
 
     if (disk->disk_size < d88_short_header_size || disk->disk_size > available) {
-        printf("illegal data: [%.17s] disk size = 0x%08X\n", disk->name,
-               static_cast<unsigned>(disk->disk_size));
+        print_message("illegal data: [%.17s] disk size = 0x%08X\n", disk->name,
+                      static_cast<unsigned>(disk->disk_size));
         return -1;
     }
     if (disk->write_protect != d88_not_protected && disk->write_protect != d88_protected) {
-        printf("illegal data: [%.17s] write protect flag = 0x%02X\n", disk->name,
-               disk->write_protect);
+        print_message("illegal data: [%.17s] write protect flag = 0x%02X\n", disk->name,
+                      disk->write_protect);
         return -1;
     }
     if (disk->media_type != d88_media_2d && disk->media_type != d88_media_2dd &&
         disk->media_type != d88_media_2hd) {
-        printf("illegal data: [%.17s] disk type = 0x%02X\n", disk->name, disk->media_type);
+        print_message("illegal data: [%.17s] disk type = 0x%02X\n", disk->name, disk->media_type);
         return -1;
     }
 
@@ -113,7 +113,7 @@ int read_d88_disk_from_buffer(d88_disk* disk, const uint8_t* disk_start, int32_t
             continue;
         int32_t end = track_extent_end(disk, offset);
         if (read_d88_track_from_buffer(&disk->tracks[slot], disk_start, offset, end) < 0) {
-            printf("read track %d error [%.17s]\n", slot, disk->name);
+            print_message("read track %d error [%.17s]\n", slot, disk->name);
             return -1;
         }
     }

@@ -1,14 +1,14 @@
 // Splits a buffer into the disks stored back to back in it.
-#include <cstdio>
 #include <cstdlib>
 
 #include "d88_free.h"
 #include "d88_read.h"
+#include "message_lines.h"
 
 int read_d88_image_from_buffer(d88_image* image, const uint8_t* buffer, int32_t length)
 {
     if (image == nullptr || buffer == nullptr || length < 1) {
-        puts("read_d88_image_from_buffer: illegal parameter");
+        print_message("read_d88_image_from_buffer: illegal parameter\n");
         return -1;
     }
     // The record is expected empty; nothing it held is released here.
@@ -22,17 +22,17 @@ int read_d88_image_from_buffer(d88_image* image, const uint8_t* buffer, int32_t 
         if (remainder == 0)
             return image->disk_count;
         if (remainder < d88_header_size && remainder != d88_short_header_size) {
-            puts("data size too short ... garbage? ... ignored");
+            print_message("data size too short ... garbage? ... ignored\n");
             return image->disk_count;
         }
         d88_disk* disk = static_cast<d88_disk*>(calloc(1, sizeof(d88_disk)));
         if (disk == nullptr) {
-            puts("memory exhaust!");
+            print_message("memory exhaust!\n");
             free_d88_image(image, 0);
             return -1;
         }
         if (read_d88_disk_from_buffer(disk, cursor, remainder) < 0) {
-            printf("read disk %d error\n", image->disk_count + 1);
+            print_message("read disk %d error\n", image->disk_count + 1);
             free_d88_disk(disk, 1);
             free_d88_image(image, 0);
             return -1;

@@ -1,15 +1,15 @@
 // Reads one sector: its 16-byte header and a copy of the data behind it.
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "d88_read.h"
+#include "message_lines.h"
 
 int read_d88_sector_from_buffer(d88_sector* sector, const uint8_t* disk_start, int32_t position,
                                 int32_t end)
 {
     if (sector == nullptr || disk_start == nullptr || position < 1 || end < 1 || end <= position) {
-        puts("read_d88_sector_from_buffer: illegal parameter");
+        print_message("read_d88_sector_from_buffer: illegal parameter\n");
         return -1;
     }
     memset(sector, 0, sizeof *sector);
@@ -18,8 +18,8 @@ int read_d88_sector_from_buffer(d88_sector* sector, const uint8_t* disk_start, i
     // cannot overflow.
     int32_t room = end - position;
     if (room < d88_sector_header_size) {
-        printf("data error: data size(0x%08X) < offset(0x%08X)\n", static_cast<unsigned>(end),
-               static_cast<unsigned>(position));
+        print_message("data error: data size(0x%08X) < offset(0x%08X)\n",
+                      static_cast<unsigned>(end), static_cast<unsigned>(position));
         return -1;
     }
     const uint8_t* header = disk_start + position;
@@ -36,9 +36,10 @@ int read_d88_sector_from_buffer(d88_sector* sector, const uint8_t* disk_start, i
     sector->data_size = static_cast<int16_t>(size_field);
 
     if (room - d88_sector_header_size < sector->data_size) {
-        printf("data error: data size(0x%08X) < offset(0x%08X) + 0x10 + sector size(0x%04X)\n",
-               static_cast<unsigned>(end), static_cast<unsigned>(position),
-               static_cast<unsigned>(size_field));
+        print_message(
+            "data error: data size(0x%08X) < offset(0x%08X) + 0x10 + sector size(0x%04X)\n",
+            static_cast<unsigned>(end), static_cast<unsigned>(position),
+            static_cast<unsigned>(size_field));
         return -1;
     }
     if (sector->data_size == 0)
@@ -47,13 +48,13 @@ int read_d88_sector_from_buffer(d88_sector* sector, const uint8_t* disk_start, i
     // no allocation can hold it, so it is reported as one that failed
     // without asking the allocator for an absurd block.
     if (sector->data_size < 0) {
-        puts("memory exhaust!");
+        print_message("memory exhaust!\n");
         return -1;
     }
     size_t size = static_cast<size_t>(sector->data_size);
     sector->data = static_cast<uint8_t*>(malloc(size));
     if (sector->data == nullptr) {
-        puts("memory exhaust!");
+        print_message("memory exhaust!\n");
         return -1;
     }
     memcpy(sector->data, header + d88_sector_header_size, size);

@@ -1,8 +1,8 @@
 // Reads one track: the sectors that stand back to back from its offset.
-#include <cstdio>
 #include <cstdlib>
 
 #include "d88_read.h"
+#include "message_lines.h"
 
 namespace {
 
@@ -21,7 +21,7 @@ int read_d88_track_from_buffer(d88_track* track, const uint8_t* disk_start, int3
                                int32_t end)
 {
     if (track == nullptr || disk_start == nullptr || offset < 1 || end < 1 || end <= offset) {
-        puts("read_d88_track_from_buffer: illegal parameter");
+        print_message("read_d88_track_from_buffer: illegal parameter\n");
         return -1;
     }
     track->sector_count = 0;
@@ -41,14 +41,14 @@ int read_d88_track_from_buffer(d88_track* track, const uint8_t* disk_start, int3
     if (count == 0 && all_zero(first_header, tested))
         return 0;
     if (count < 1) {
-        printf("illegal data: # of sectors = %d\n", count);
+        print_message("illegal data: # of sectors = %d\n", count);
         return -1;
     }
 
     d88_sector* sectors =
         static_cast<d88_sector*>(calloc(static_cast<size_t>(count), sizeof(d88_sector)));
     if (sectors == nullptr) {
-        puts("memory exhaust!");
+        print_message("memory exhaust!\n");
         return -1;
     }
     track->sectors = sectors;
@@ -57,7 +57,7 @@ int read_d88_track_from_buffer(d88_track* track, const uint8_t* disk_start, int3
     int32_t position = offset;
     for (int32_t i = 0; i < count; i++) {
         if (read_d88_sector_from_buffer(&sectors[i], disk_start, position, end) < 0) {
-            printf("read sector %d error\n", i);
+            print_message("read sector %d error\n", i);
             return -1;
         }
         position += d88_sector_header_size + sectors[i].data_size;

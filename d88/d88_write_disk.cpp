@@ -1,10 +1,10 @@
 // Serialises one disk: the 688-byte header with a recomputed size and
 // track offset table, then the tracks in slot order, back to back.
-#include <cstdio>
 #include <cstring>
 
 #include "d88_write.h"
 #include "d88_write_layout.h"
+#include "message_lines.h"
 
 namespace {
 
@@ -38,13 +38,13 @@ uint8_t* write_sector(const d88_sector* sector, int32_t sectors_in_track, uint8_
 int write_d88_disk_to_buffer(const d88_disk* disk, uint8_t* output, uint8_t** end, int32_t space)
 {
     if (disk == nullptr || output == nullptr || end == nullptr) {
-        puts("write_d88_disk_to_buffer: illegal parameter");
+        print_message("write_d88_disk_to_buffer: illegal parameter\n");
         return -1;
     }
     // A disk too large for the format (size -1) fits no buffer either.
     int32_t size = get_d88_disk_size(disk);
     if (size < 0 || space < size) {
-        printf("write d88 disk: buffer size error: %d < %d\n", space, size);
+        print_message("write d88 disk: buffer size error: %d < %d\n", space, size);
         return -1;
     }
 

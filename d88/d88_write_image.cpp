@@ -1,13 +1,13 @@
 // Serialises a whole image into one heap buffer of exactly its size.
-#include <cstdio>
 #include <cstdlib>
 
 #include "d88_write.h"
+#include "message_lines.h"
 
 int write_d88_image_to_buffer(const d88_image* image, uint8_t** buffer, uint32_t* size)
 {
     if (image == nullptr || buffer == nullptr || size == nullptr) {
-        puts("write_d88_image_to_buffer: illegal parameter");
+        print_message("write_d88_image_to_buffer: illegal parameter\n");
         return -1;
     }
     *buffer = nullptr;
@@ -15,7 +15,7 @@ int write_d88_image_to_buffer(const d88_image* image, uint8_t** buffer, uint32_t
     // An image too large for 32-bit positions cannot be held in one buffer.
     if (image_size < 0) {
         *size = 0;
-        puts("memory exhaust!");
+        print_message("memory exhaust!\n");
         return -1;
     }
     *size = static_cast<uint32_t>(image_size);
@@ -26,7 +26,7 @@ int write_d88_image_to_buffer(const d88_image* image, uint8_t** buffer, uint32_t
 
     uint8_t* bytes = static_cast<uint8_t*>(calloc(static_cast<size_t>(image_size), 1));
     if (bytes == nullptr) {
-        puts("memory exhaust!");
+        print_message("memory exhaust!\n");
         return -1;
     }
     uint8_t* cursor = bytes;
@@ -34,7 +34,7 @@ int write_d88_image_to_buffer(const d88_image* image, uint8_t** buffer, uint32_t
     for (int32_t i = 0; disk != nullptr && i < image->disk_count; i++, disk = disk->next) {
         int32_t space = static_cast<int32_t>(bytes + image_size - cursor);
         if (write_d88_disk_to_buffer(disk, cursor, &cursor, space) < 0) {
-            printf("write d88 disk[%d] error\n", i);
+            print_message("write d88 disk[%d] error\n", i);
             free(bytes);
             return -1;
         }

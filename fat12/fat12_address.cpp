@@ -65,8 +65,7 @@ int get_sector_offset(const fat12_image* image, int sector)
 
 unsigned char* get_sector_bytes(const fat12_image* image, int64_t sector)
 {
-    if (image->buffer == nullptr || image->bytes_per_sector <= 0 || sector < 0 ||
-        sector > INT_MAX)
+    if (image->buffer == nullptr || image->bytes_per_sector <= 0 || sector < 0 || sector > INT_MAX)
         return nullptr;
     int64_t start = image->offset + sector * image->bytes_per_sector;
     if (start < 0 || start + image->bytes_per_sector > image->file_size)

@@ -1,9 +1,9 @@
 #include <cstdint>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "fat12_image.h"
+#include "message_lines.h"
 
 namespace {
 
@@ -37,7 +37,7 @@ int load_fat(fat12_image* image)
     int entry_count = image->cluster_count + fat12_first_cluster;
     int fat_bytes = image->bytes_per_sector * image->fat_sectors;
     if (static_cast<int64_t>(fat_bytes) * entries_per_pair / entry_pair_bytes < entry_count) {
-        puts("can't calculate FAT size");
+        print_message("can't calculate FAT size\n");
         return -1;
     }
     unsigned char* scratch = static_cast<unsigned char*>(malloc(static_cast<size_t>(fat_bytes)));
@@ -54,7 +54,7 @@ int load_fat(fat12_image* image)
     }
     image->fat = static_cast<int*>(malloc(static_cast<size_t>(entry_count) * sizeof(int)));
     if (image->fat == nullptr) {
-        puts("memory exhausted!");
+        print_message("memory exhausted!\n");
         free(scratch);
         return -1;
     }

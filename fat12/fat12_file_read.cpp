@@ -1,6 +1,5 @@
-#include <cstdio>
-
 #include "fat12_image.h"
+#include "message_lines.h"
 
 namespace {
 
@@ -28,11 +27,11 @@ int read_fat12_file(const fat12_image* image, const char* name, unsigned char* d
     int cluster = static_cast<int>(fat12::read_le16(entry + fat12_dir_cluster_offset));
     int file_size = entry_file_size(entry);
     if (dest_size < file_size) {
-        printf("file size error '%s' %d > %d\n", name, file_size, dest_size);
+        print_message("file size error '%s' %d > %d\n", name, file_size, dest_size);
         return -1;
     }
     if (file_size < dest_size)
-        printf("file size mismatch '%s' %d != %d ... ignored\n", name, file_size, dest_size);
+        print_message("file size mismatch '%s' %d != %d ... ignored\n", name, file_size, dest_size);
 
     return copy_fat12_chain(image, cluster, file_size, dest, nullptr);
 }

@@ -1,59 +1,45 @@
 #include <climits>
-#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 
 #include "fat12_image.h"
+#include "message_lines.h"
+#include "whole_file.h"
 
 namespace {
 
-// Reads the whole file into a new buffer with one read call and records its
-// size: 0, or -1 after printing the failing step's line.
-int read_whole_file(fat12_image* image, const char* path)
+// Reads the whole file into the record's buffer with one read call and
+// records its size: 0, or -1 after printing the failing step's line. An
+// empty file, and one beyond the record's 32-bit count, are read errors,
+// found before any allocation.
+int read_image_bytes(fat12_image* image, const char* path)
 {
-    FILE* file = fopen(path, "rb");
-    if (file == nullptr) {
-        printf("open error '%s'\n", path);
-        return -1;
+    uint8_t* bytes = nullptr;
+    size_t size = 0;
+    file_status status;
+    if (read_whole_file(path, INT_MAX, &bytes, &size, &status) == 0) {
+        image->buffer = bytes;
+        image->file_size = static_cast<int>(size);
+        return 0;
     }
-    if (fseek(file, 0, SEEK_END) != 0) {
-        printf("seek error '%s' (SEEK_END)\n", path);
-        fclose(file);
-        return -1;
+    switch (status.failed) {
+    case file_step_open:
+        print_message("open error '%s'\n", path);
+        break;
+    case file_step_seek_end:
+        print_message("seek error '%s' (SEEK_END)\n", path);
+        break;
+    case file_step_seek_set:
+        print_message("seek error '%s' (SEEK_SET)\n", path);
+        break;
+    case file_step_memory:
+        print_message("memory exhausted!\n");
+        break;
+    default:
+        print_message("read error '%s'\n", path);
+        break;
     }
-    long size = ftell(file);
-    if (size < 0) {
-        printf("seek error '%s' (SEEK_END)\n", path);
-        fclose(file);
-        return -1;
-    }
-    if (fseek(file, 0, SEEK_SET) != 0) {
-        printf("seek error '%s' (SEEK_SET)\n", path);
-        fclose(file);
-        return -1;
-    }
-    // An empty file has nothing to read, and a size beyond the record's
-    // 32-bit count cannot be held: both are read errors, found before the
-    // allocation is asked for.
-    if (size == 0 || size > INT_MAX) {
-        printf("read error '%s'\n", path);
-        fclose(file);
-        return -1;
-    }
-    image->buffer = static_cast<unsigned char*>(malloc(static_cast<size_t>(size)));
-    if (image->buffer == nullptr) {
-        puts("memory exhausted!");
-        fclose(file);
-        return -1;
-    }
-    image->file_size = static_cast<int>(size);
-    size_t items = fread(image->buffer, static_cast<size_t>(size), 1, file);
-    fclose(file);
-    if (items != 1) {
-        printf("read error '%s'\n", path);
-        return -1;
-    }
-    return 0;
+    return -1;
 }
 
 // Copies the first layout whose size plus offset is the file size exactly:
@@ -91,17 +77,17 @@ int read_fat12_image_file(fat12_image* image, const char* path, int offset)
         return -1;
     memset(image, 0, sizeof *image);
     image->offset = offset;
-    if (read_whole_file(image, path) < 0) {
+    if (read_image_bytes(image, path) < 0) {
         free_fat12_image(image, false);
         return -1;
     }
     if (choose_fat12_layout(image) < 0) {
-        printf("unsupported image '%s'\n", path);
+        print_message("unsupported image '%s'\n", path);
         free_fat12_image(image, false);
         return -1;
     }
     if (load_fat(image) < 0) {
-        printf("can't get fat '%s' offset=%08X\n", path, static_cast<unsigned>(offset));
+        print_message("can't get fat '%s' offset=%08X\n", path, static_cast<unsigned>(offset));
         free_fat12_image(image, false);
         return -1;
     }

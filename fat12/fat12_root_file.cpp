@@ -1,19 +1,19 @@
-#include <cstdio>
 #include <cstring>
 
 #include "fat12_image.h"
+#include "message_lines.h"
 
 const unsigned char* find_fat12_root_file(const fat12_image* image, const char* name,
                                           bool ignore_case)
 {
     char key[fat12_name_size + 1];
     if (make_fat_name(key, name) < 0) {
-        printf("illegal filename '%s'\n", name);
+        print_message("illegal filename '%s'\n", name);
         return nullptr;
     }
     const unsigned char* entry = find_dir_entry(image, -1, image->root_entries, key, ignore_case);
     if (entry == nullptr)
-        printf("can't find '%s'\n", name);
+        print_message("can't find '%s'\n", name);
     return entry;
 }
 
@@ -21,7 +21,7 @@ namespace {
 
 int no_sector(int cluster)
 {
-    printf("can't get sector from cluster 0x%X\n", static_cast<unsigned>(cluster));
+    print_message("can't get sector from cluster 0x%X\n", static_cast<unsigned>(cluster));
     return -1;
 }
 
@@ -36,7 +36,7 @@ int copy_fat12_chain(const fat12_image* image, int cluster, int size, unsigned c
     int done = 0;
     while (done < size) {
         if (cluster < fat12_first_cluster || cluster > fat12_last_chain_cluster) {
-            printf("illegal cluster 0x%X\n", static_cast<unsigned>(cluster));
+            print_message("illegal cluster 0x%X\n", static_cast<unsigned>(cluster));
             return -1;
         }
         int sector = cluster_to_sector(image, cluster);
@@ -46,7 +46,8 @@ int copy_fat12_chain(const fat12_image* image, int cluster, int size, unsigned c
             unsigned char* in_image = get_sector_bytes(image, static_cast<int64_t>(sector) + i);
             if (in_image == nullptr)
                 return no_sector(cluster);
-            int count = size - done < image->bytes_per_sector ? size - done : image->bytes_per_sector;
+            int count =
+                size - done < image->bytes_per_sector ? size - done : image->bytes_per_sector;
             if (into_file != nullptr)
                 memcpy(into_file + done, in_image, static_cast<size_t>(count));
             else

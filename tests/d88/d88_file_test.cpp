@@ -6,6 +6,7 @@
 
 #include "capture_stdout.h"
 #include "d88_test_helpers.h"
+#include "message_lines.h"
 
 namespace {
 
@@ -85,6 +86,33 @@ TEST(LoadFile, GivesTheSameModelAsTheBufferReader)
     EXPECT_EQ(dump_d88_image(from_file), dump_d88_image(from_buffer));
     free_d88_image(&from_file, 0);
     free_d88_image(&from_buffer, 0);
+}
+
+// With a sink set, the lines of a failing read go there in order, each
+// with its line end, a line longer than any fixed buffer too, and nothing
+// reaches standard output.
+TEST(LoadFile, SendsItsLinesToTheMessageSink)
+{
+    temp_dir dir;
+    std::string path = dir.file(std::string(240, 'n') + ".d88");
+    for (const file_case& c : file_cases)
+        if (std::string(c.name) == "a damaged disk")
+            c.make(path);
+    std::vector<std::string> lines;
+    set_message_sink(
+        [](void* context, const char* line) {
+            static_cast<std::vector<std::string>*>(context)->push_back(line);
+        },
+        &lines);
+    d88_image image = {0, nullptr};
+    int result = 0;
+    std::string out = capture_stdout([&] { result = read_d88_image_file(&image, path.c_str()); });
+    set_message_sink(nullptr, nullptr);
+    EXPECT_EQ(result, -1);
+    EXPECT_EQ(out, "");
+    EXPECT_EQ(lines, (std::vector<std::string>{"illegal data: [B] disk type = 0x01\n",
+                                               "read disk 2 error\n",
+                                               "read image data error '" + path + "'\n"}));
 }
 
 // Positions are signed 32-bit values: a file of 2 GiB or more cannot be

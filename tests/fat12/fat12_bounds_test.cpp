@@ -24,8 +24,8 @@ public:
         size_t page = size_t(sysconf(_SC_PAGESIZE));
         size_t data_pages = (bytes.size() + page - 1) / page * page;
         length_ = data_pages + page;
-        void* base = mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS,
-                          -1, 0);
+        void* base =
+            mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (base == MAP_FAILED)
             return;
         base_ = static_cast<unsigned char*>(base);

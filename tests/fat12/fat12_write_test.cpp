@@ -1,21 +1,14 @@
 // Overwriting files inside an open image, and writing the image back to a
-// file without ever destroying the file it replaces.
+// file through the file layer (whose own tests cover the replacement).
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <cstring>
 #include <filesystem>
-#include <functional>
 #include <map>
 
 #include "capture_stdout.h"
-#include "child_process.h"
 #include "fat12_test_util.h"
-
-#ifdef __unix__
-#include <signal.h>
-#include <sys/resource.h>
-#endif
 
 namespace fs = std::filesystem;
 
@@ -228,22 +221,14 @@ TEST(Fat12Write, SignedFileAndSourceSizes)
     }
 }
 
-byte_vector text_bytes(const std::string& text)
-{
-    return byte_vector(text.begin(), text.end());
-}
-
-// Every file, folder and link below root with its contents ("/" for a
-// folder, "-> " and what it names for a link), to see that a write changed
-// nothing but what it should.
+// Every file and folder below root with its contents ("/" for a folder),
+// to see that a write changed nothing but what it should.
 std::map<std::string, byte_vector> snapshot(const std::string& root)
 {
     std::map<std::string, byte_vector> files;
     for (const fs::directory_entry& entry : fs::recursive_directory_iterator(root)) {
         std::string name = entry.path().lexically_relative(root).generic_string();
-        if (entry.is_symlink())
-            files[name] = text_bytes("-> " + fs::read_symlink(entry.path()).generic_string());
-        else if (entry.is_directory())
+        if (entry.is_directory())
             files[name + "/"] = {};
         else
             files[name] = read_file(entry.path().string());
@@ -251,24 +236,17 @@ std::map<std::string, byte_vector> snapshot(const std::string& root)
     return files;
 }
 
-// Files, folders and links to make in a test folder, in order: a name
-// ending in "/" is a folder; text "-> x" makes a link naming x (with "%d"
-// replaced by the folder's path); any other text is a file's contents.
+// Files and folders to make in a test folder, in order: a name ending in
+// "/" is a folder; any other gets the text as its contents.
 using entries = std::vector<std::pair<std::string, std::string>>;
 
 void make_entries(const temp_dir& dir, const entries& list)
 {
     for (const auto& [name, text] : list) {
-        if (name.back() == '/') {
+        if (name.back() == '/')
             fs::create_directory(dir.file(name));
-        } else if (text.rfind("-> ", 0) == 0) {
-            std::string named = text.substr(3);
-            for (size_t at; (at = named.find("%d")) != std::string::npos;)
-                named.replace(at, 2, dir.path());
-            fs::create_symlink(named, dir.file(name));
-        } else {
+        else
             write_file(dir.file(name), text);
-        }
     }
 }
 
@@ -282,7 +260,7 @@ write_result write_test_image(const fat12_image& image, const std::string& path)
 
 // The image read from disk.img goes to target, new or replacing what is
 // there, byte for byte as the buffer holds it; nothing else appears in or
-// vanishes from the folder, and names of earlier new files are skipped.
+// vanishes from the folder.
 TEST(Fat12WriteImage, WritesTheBufferBackByteForByte)
 {
     struct row {
@@ -302,8 +280,6 @@ TEST(Fat12WriteImage, WritesTheBufferBackByteForByte)
         {"unchanged, over itself",                dd8, 0,   false, "disk.img", {}},
         {"changed, header, over a short file",    dd8, 3,   true,  "out.img",  {{"out.img", "old"}}},
         {"changed, header, over itself",          xdf, 256, true,  "disk.img", {}},
-        {"changed, first new names taken",        dd9, 0,   true,  "out.img",  {{"out.img", "old"}, {"out.img.new0", "0"}, {"out.img.new1", "1"}}},
-        {"changed, first new name a folder",      xdf, 0,   true,  "out.img",  {{"out.img", "old"}, {"out.img.new0/", ""}}},
     };
     // clang-format on
     for (const row& r : rows) {
@@ -336,32 +312,6 @@ TEST(Fat12WriteImage, WritesTheBufferBackByteForByte)
     }
 }
 
-// Runs body while the process may write files of at most limit bytes (no
-// limit when it is negative); a write past it then fails with EFBIG
-// instead of raising SIGXFSZ.
-void with_file_size_limit(long limit, const std::function<void()>& body)
-{
-#ifdef __unix__
-    if (limit >= 0) {
-        rlimit saved{};
-        ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &saved), 0);
-        rlimit limited = saved;
-        limited.rlim_cur = rlim_t(limit);
-        void (*saved_handler)(int) = signal(SIGXFSZ, SIG_IGN);
-        int limit_set = setrlimit(RLIMIT_FSIZE, &limited);
-        if (limit_set == 0)
-            body();
-        setrlimit(RLIMIT_FSIZE, &saved);
-        signal(SIGXFSZ, saved_handler);
-        ASSERT_EQ(limit_set, 0);
-        return;
-    }
-#else
-    static_cast<void>(limit);  // the rows with a limit run on POSIX systems only
-#endif
-    body();
-}
-
 // Each failure prints its line with the target path, returns -1 and leaves
 // the folder exactly as it was: the old target byte for byte, no new file.
 // Tests may run as root, so the failures come from the paths themselves.
@@ -373,33 +323,13 @@ TEST(Fat12WriteImage, FailuresLeaveTheOldFileAsItWas)
         entries before;  // made in the folder first
         const char* message;
         bool closed_record;  // write a record that holds no image
-        long size_limit;     // largest file the process may write, -1 for none
     };
     const entries old_file = {{"out.xdf", "old image"}};
-    entries all_names_taken = old_file;
-    for (int n = 0; n < 100; n++)
-        all_names_taken.push_back({"out.xdf.new" + std::to_string(n), std::to_string(n)});
-    [[maybe_unused]] const long all_but_last_byte = 1261568 + 256 - 1;
     // clang-format off
     const row rows[] = {
-        {"missing folder",                 "missing/out.xdf", {},                                        "open error",  false, -1},
-        {"folder is a regular file",       "plain/out.xdf",   {{"plain", "a file"}},                     "open error",  false, -1},
-        {"every new name taken",           "out.xdf",         all_names_taken,                           "open error",  false, -1},
-        {"non-empty folder at the target", "out.xdf",         {{"out.xdf/", ""}, {"out.xdf/k", "kept"}}, "open error",  false, -1},
-        {"empty folder at the target",     "out.xdf",         {{"out.xdf/", ""}},                        "open error",  false, -1},
-        {"closed record",                  "out.xdf",         old_file,                                  "write error", true,  -1},
-#ifdef __unix__
-        // Under a file size limit: fwrite fails after the first bytes; or
-        // (with a stdio buffer of 4,096 bytes) fwrite passes the whole
-        // blocks and fclose fails on the 256 bytes left in its buffer.
-        {"short write",                    "out.xdf",         old_file,                                  "write error", false, 4096},
-        {"failed close",                   "out.xdf",         old_file,                                  "write error", false, all_but_last_byte},
-        {"failed close, no old file",      "out.xdf",         {},                                        "write error", false, all_but_last_byte},
-        // Links that lead nowhere a file can be written.
-        {"link into a missing folder",     "out.xdf",         {{"out.xdf", "-> missing/real.xdf"}},      "open error",  false, -1},
-        {"link to a folder",               "out.xdf",         {{"sub/", ""}, {"out.xdf", "-> sub"}},     "open error",  false, -1},
-        {"loop of links",                  "out.xdf",         {{"out.xdf", "-> o"}, {"o", "-> out.xdf"}},"open error",  false, -1},
-#endif
+        {"missing folder",                 "missing/out.xdf", {},                                        "open error",  false},
+        {"non-empty folder at the target", "out.xdf",         {{"out.xdf/", ""}, {"out.xdf/k", "kept"}}, "open error",  false},
+        {"closed record",                  "out.xdf",         old_file,                                  "write error", true},
     };
     // clang-format on
     fat12_test_image built = make_blank_fat12_image(xdf);
@@ -416,170 +346,12 @@ TEST(Fat12WriteImage, FailuresLeaveTheOldFileAsItWas)
         const fat12_image& image = r.closed_record ? closed : opened.image;
         const std::string target = dir.file(r.target);
 
-        // The captured output goes to a temporary file too, so every limit
-        // leaves room for the message.
-        write_result written{-9, ""};
-        with_file_size_limit(r.size_limit, [&] { written = write_test_image(image, target); });
+        write_result written = write_test_image(image, target);
         EXPECT_EQ(written.result, -1);
         EXPECT_EQ(written.out, std::string(r.message) + " '" + target + "'\n");
         EXPECT_TRUE(snapshot(dir.path()) == before);
         free_fat12_image(&opened.image, false);
     }
 }
-
-#ifdef __unix__
-// The image of the tests below: F.BIN changed after opening, so that the
-// file written differs from every file made beforehand.
-struct changed_image {
-    temp_dir source_dir;
-    opened_image opened;
-    byte_vector bytes;
-
-    changed_image()
-    {
-        fat12_test_image built = make_blank_fat12_image(dd9);
-        put_fat12_file(built, 3, file_name, first(old_data, 3000), {2, 3, 4});
-        opened = open_test_image(source_dir, fat12_image_with_header(built, 0));
-        write_test_file(opened.image, "F.BIN", new_data, 3000, false);
-        fill_fat12_clusters(built, first(new_data, 3000), {2, 3, 4});
-        bytes = built.bytes;
-    }
-    ~changed_image() { free_fat12_image(&opened.image, false); }
-    changed_image(const changed_image&) = delete;
-    changed_image& operator=(const changed_image&) = delete;
-    bool ready() const { return opened.result == 0 && buffer_of(opened.image) == bytes; }
-};
-
-// A link at the target stays; the file it names, followed from the link's
-// own folder and through further links, gets the image, and is made when
-// it does not exist. A link at a new file's name is passed over.
-TEST(Fat12WriteImage, WritesThroughSymbolicLinks)
-{
-    struct row {
-        const char* what;
-        std::string target;
-        entries before;
-        std::string replaced;  // the file that gets the image
-    };
-    // clang-format off
-    const row rows[] = {
-        {"link to a file",                  "out.img",     {{"real.img", "old"}, {"out.img", "-> real.img"}},                                   "real.img"},
-        {"link to a link to a file",        "out.img",     {{"sub/", ""}, {"sub/real.img", "old"}, {"m", "-> sub/real.img"}, {"out.img", "-> m"}}, "sub/real.img"},
-        {"absolute link",                   "out.img",     {{"sub/", ""}, {"sub/real.img", "old"}, {"out.img", "-> %d/sub/real.img"}},          "sub/real.img"},
-        {"relative link in a subfolder",    "sub/out.img", {{"sub/", ""}, {"real.img", "old"}, {"sub/out.img", "-> ../real.img"}},             "real.img"},
-        {"dangling link",                   "out.img",     {{"out.img", "-> real.img"}},                                                        "real.img"},
-        {"dangling link at first new name", "out.img",     {{"out.img", "old"}, {"out.img.new0", "-> elsewhere.img"}},                          "out.img"},
-    };
-    // clang-format on
-    changed_image image;
-    ASSERT_TRUE(image.ready());
-    for (const row& r : rows) {
-        SCOPED_TRACE(r.what);
-        temp_dir dir;
-        make_entries(dir, r.before);
-        std::map<std::string, byte_vector> expected = snapshot(dir.path());
-        expected[r.replaced] = image.bytes;
-
-        write_result written = write_test_image(image.opened.image, dir.file(r.target));
-        EXPECT_EQ(written.result, 0);
-        EXPECT_EQ(written.out, "");
-        EXPECT_TRUE(snapshot(dir.path()) == expected);
-    }
-}
-
-// The replacement takes the permissions of the file it replaces, also
-// through a link, whatever the process's file creation mask.
-TEST(Fat12WriteImage, KeepsThePermissionsOfTheReplacedFile)
-{
-    struct row {
-        fs::perms mode;
-        bool through_link;
-    };
-    // clang-format off
-    const row rows[] = {
-        {fs::perms(0600), false},
-        {fs::perms(0640), false},
-        {fs::perms(0666), false},
-        {fs::perms(0755), false},
-        {fs::perms(0600), true},
-    };
-    // clang-format on
-    changed_image image;
-    ASSERT_TRUE(image.ready());
-    for (const row& r : rows) {
-        SCOPED_TRACE(mode_text(r.mode));
-        temp_dir dir;
-        make_entries(dir, {{"real.img", "old"}});
-        fs::permissions(dir.file("real.img"), r.mode);
-        if (r.through_link)
-            make_entries(dir, {{"out.img", "-> real.img"}});
-        std::map<std::string, byte_vector> expected = snapshot(dir.path());
-        expected["real.img"] = image.bytes;
-
-        write_result written =
-            write_test_image(image.opened.image, dir.file(r.through_link ? "out.img" : "real.img"));
-        EXPECT_EQ(written.result, 0);
-        EXPECT_EQ(written.out, "");
-        EXPECT_TRUE(snapshot(dir.path()) == expected);
-        EXPECT_EQ(mode_text(fs::status(dir.file("real.img")).permissions()), mode_text(r.mode));
-    }
-}
-
-// As an ordinary user in a folder open to all: a target that does not open
-// for update is refused before anything is made, also behind a link; a
-// folder that takes no new file refuses the write; another user's file
-// that is open to all is replaced.
-TEST(Fat12WriteImage, AsAnOrdinaryUserRefusesWhatTheUserMayNotWrite)
-{
-    std::string why = no_unprivileged_user();
-    if (!why.empty())
-        GTEST_SKIP() << "no ordinary user to test with: " << why;
-    struct row {
-        const char* what;
-        std::string target;
-        entries before;
-        unsigned file_mode;    // of old.img
-        unsigned folder_mode;  // of the folder, during the write
-        std::string out;       // %s: the target's path
-        bool replaced;         // old.img gets the image
-    };
-    const entries old_file = {{"old.img", "old"}};
-    const entries behind_link = {{"old.img", "old"}, {"out.img", "-> old.img"}};
-    // clang-format off
-    const row rows[] = {
-        {"read-only target",                "old.img", old_file,    0444, 0777, "open error '%s'\nresult -1\nexit 0\n", false},
-        {"target nobody may touch",         "old.img", old_file,    0000, 0777, "open error '%s'\nresult -1\nexit 0\n", false},
-        {"read-only target behind a link",  "out.img", behind_link, 0444, 0777, "open error '%s'\nresult -1\nexit 0\n", false},
-        {"read-only folder",                "old.img", old_file,    0666, 0555, "open error '%s'\nresult -1\nexit 0\n", false},
-        {"another user's file open to all", "old.img", old_file,    0666, 0777, "result 0\nexit 0\n",                     true},
-    };
-    // clang-format on
-    changed_image image;
-    ASSERT_TRUE(image.ready());
-    for (const row& r : rows) {
-        SCOPED_TRACE(r.what);
-        temp_dir dir;
-        make_entries(dir, r.before);
-        fs::permissions(dir.file("old.img"), fs::perms(r.file_mode));
-        std::map<std::string, byte_vector> expected = snapshot(dir.path());
-        if (r.replaced)
-            expected["old.img"] = image.bytes;
-        const std::string target = dir.file(r.target);
-
-        fs::permissions(dir.path(), fs::perms(r.folder_mode));
-        std::string out = run_in_child(true, -1, [&] {
-            int result = write_fat12_image_file(&image.opened.image, target.c_str());
-            printf("result %d\n", result);
-        });
-        fs::permissions(dir.path(), fs::perms(0700));
-        std::string expected_out = r.out;
-        size_t at = expected_out.find("%s");
-        if (at != std::string::npos)
-            expected_out.replace(at, 2, target);
-        EXPECT_EQ(out, expected_out);
-        EXPECT_TRUE(snapshot(dir.path()) == expected);
-    }
-}
-#endif
 
 }  // namespace

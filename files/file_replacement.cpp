@@ -1,0 +1,229 @@
+#include "file_replacement.h"
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const char new_file_suffix[] = ".new";
+
+enum {
+    new_file_tries = 100,  // numbers 0 to 99 after the suffix
+    new_file_number_size = 2,
+    symlink_limit = 40  // links followed before the target counts as a loop
+};
+
+// The exclusive mode "x" refuses a name that exists at the moment of the
+// open, even a dangling link. msvcrt.dll on Windows does not know it, so
+// there names that exist are skipped beforehand.
+#ifdef _WIN32
+const char new_file_mode[] = "wb";
+#else
+const char new_file_mode[] = "wbx";
+#endif
+
+int fail(file_status* status, file_step step, int error_number)
+{
+    status->failed = step;
+    status->error_number = error_number;
+    return -1;
+}
+
+bool is_link(const fs::path& path)
+{
+    std::error_code error;
+    return fs::is_symlink(fs::symlink_status(path, error));
+}
+
+// A copy of path on the heap, or null.
+char* copy_path(const char* path)
+{
+    size_t size = strlen(path) + 1;
+    char* copy = static_cast<char*>(malloc(size));
+    if (copy != nullptr)
+        memcpy(copy, path, size);
+    return copy;
+}
+
+// The file that writing to path reaches: path itself, or for a symbolic
+// link the path it names, followed link by link (a dangling link gives the
+// path it names). A heap copy, or null with *status set.
+char* resolve_target(const char* path, file_status* status)
+{
+    fs::path target(path);
+    int links = 0;
+    for (; is_link(target); links++) {
+        std::error_code error;
+        fs::path named = fs::read_symlink(target, error);
+        if (error || links == symlink_limit) {
+            fail(status, file_step_open, error ? error.value() : ELOOP);
+            return nullptr;
+        }
+        // A relative link is taken from the link's own folder.
+        target = target.parent_path() / named;
+    }
+    // A path that is no link is taken as given, unconverted.
+    char* copy = copy_path(links == 0 ? path : target.string().c_str());
+    if (copy == nullptr)
+        fail(status, file_step_memory, ENOMEM);
+    return copy;
+}
+
+bool target_exists(const char* target)
+{
+    std::error_code error;
+    return fs::status(target, error).type() != fs::file_type::not_found;
+}
+
+// An existing target must open for update, as writing it in place would
+// need; the open changes nothing and is closed at once.
+bool target_opens_for_update(const char* target, file_status* status)
+{
+    errno = 0;
+    FILE* file = fopen(target, "r+b");
+    if (file == nullptr) {
+        fail(status, file_step_open, errno);
+        return false;
+    }
+    fclose(file);
+    return true;
+}
+
+#ifdef _WIN32
+// True when no file, folder or link holds the name.
+bool name_is_free(const char* name)
+{
+    std::error_code error;
+    return fs::symlink_status(name, error).type() == fs::file_type::not_found;
+}
+#endif
+
+// Creates a file that did not exist before, beside the target: its path
+// with the suffix and a number added, the first such name that no file
+// holds. The open file with its name in new_name, or null with *status set.
+FILE* create_file_beside(const char* target, char* new_name, size_t new_name_size,
+                         file_status* status)
+{
+    int error_number = EEXIST;
+    for (int n = 0; n < new_file_tries; n++) {
+        snprintf(new_name, new_name_size, "%s%s%d", target, new_file_suffix, n);
+#ifdef _WIN32
+        if (!name_is_free(new_name))
+            continue;
+#endif
+        errno = 0;
+        FILE* file = fopen(new_name, new_file_mode);
+        error_number = errno;
+        if (file != nullptr)
+            return file;
+        if (error_number != EEXIST)
+            break;
+    }
+    fail(status, file_step_open, error_number);
+    return nullptr;
+}
+
+// Writes size bytes as one element and closes the file: 0, or -1 when the
+// write or the close fails. The file is closed in both cases.
+int write_and_close(FILE* file, const uint8_t* bytes, size_t size, file_status* status)
+{
+    errno = 0;
+    bool written = size > 0 && fwrite(bytes, size, 1, file) == 1;
+    int error_number = errno;
+    errno = 0;
+    bool closed = fclose(file) == 0;
+    if (written && !closed)
+        error_number = errno;
+    return written && closed ? 0 : fail(status, file_step_write, error_number);
+}
+
+// Gives the new file the permissions of the target it replaces.
+int copy_permissions(const char* target, const char* new_name, file_status* status)
+{
+    std::error_code error;
+    fs::file_status target_status = fs::status(target, error);
+    if (!error)
+        fs::permissions(new_name, target_status.permissions(), error);
+    return error ? fail(status, file_step_write, error.value()) : 0;
+}
+
+void release_names(file_replacement* replacement)
+{
+    free(replacement->target);
+    free(replacement->new_name);
+    *replacement = {nullptr, nullptr, false};
+}
+
+}  // namespace
+
+int stage_file_replacement(const char* path, const uint8_t* bytes, size_t size,
+                           file_replacement* replacement, file_status* status)
+{
+    *status = {file_step_none, 0};
+    *replacement = {nullptr, nullptr, false};
+    char* target = resolve_target(path, status);
+    if (target == nullptr)
+        return -1;
+    bool existed = target_exists(target);
+    if (existed && !target_opens_for_update(target, status)) {
+        free(target);
+        return -1;
+    }
+    size_t new_name_size = strlen(target) + sizeof new_file_suffix + new_file_number_size;
+    char* new_name = static_cast<char*>(malloc(new_name_size));
+    if (new_name == nullptr) {
+        free(target);
+        return fail(status, file_step_memory, ENOMEM);
+    }
+    FILE* file = create_file_beside(target, new_name, new_name_size, status);
+    if (file == nullptr || write_and_close(file, bytes, size, status) < 0) {
+        if (file != nullptr)
+            remove(new_name);
+        free(target);
+        free(new_name);
+        return -1;
+    }
+    *replacement = {target, new_name, existed};
+    return 0;
+}
+
+int commit_file_replacement(file_replacement* replacement, file_status* status)
+{
+    *status = {file_step_none, 0};
+    if (replacement->target == nullptr || replacement->new_name == nullptr)
+        return fail(status, file_step_write, 0);
+    int result = 0;
+    if (replacement->existed)
+        result = copy_permissions(replacement->target, replacement->new_name, status);
+    if (result == 0) {
+        std::error_code error;
+        fs::rename(replacement->new_name, replacement->target, error);
+        if (error)
+            result = fail(status, file_step_write, error.value());
+    }
+    if (result < 0)
+        remove(replacement->new_name);
+    release_names(replacement);
+    return result;
+}
+
+void abandon_file_replacement(file_replacement* replacement)
+{
+    if (replacement->new_name != nullptr)
+        remove(replacement->new_name);
+    release_names(replacement);
+}
+
+int replace_file(const char* path, const uint8_t* bytes, size_t size, file_status* status)
+{
+    file_replacement replacement;
+    if (stage_file_replacement(path, bytes, size, &replacement, status) < 0)
+        return -1;
+    return commit_file_replacement(&replacement, status);
+}

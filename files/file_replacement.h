@@ -1,0 +1,39 @@
+// Replacing a file without ever destroying it: the new contents go into a
+// new file beside the target, and only a complete, closed file is renamed
+// over it, with the target's permissions. A symbolic link at the target
+// stays; the file it names is the one replaced.
+//
+// Two phases, so that a program can stage several files and then put them
+// all in place.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+#include "whole_file.h"
+
+struct file_replacement {
+    char* target;    // the file replaced: the path, or the file its symbolic links name
+    char* new_name;  // the new file beside it, written whole and closed
+    bool existed;    // the target existed (its permissions are copied)
+};
+
+// Resolves path's links, refuses an existing target that does not open for
+// update, writes size bytes into a new file beside the target (exclusive
+// create, <target>.new0 to .new99). 0, or -1 with the new file removed and
+// *status set (size 0 fails as a write).
+int stage_file_replacement(const char* path, const uint8_t* bytes, size_t size,
+                           file_replacement* replacement, file_status* status);
+
+// Gives the new file the target's permissions, then renames it over the
+// target. 0, or -1 with the new file removed. Either way the names are
+// released.
+int commit_file_replacement(file_replacement* replacement, file_status* status);
+
+// Removes a staged new file that will not be committed, releases the names.
+// A record that holds nothing staged (after a failed stage or a commit) is
+// left empty.
+void abandon_file_replacement(file_replacement* replacement);
+
+// stage + commit (+ abandon on failure).
+int replace_file(const char* path, const uint8_t* bytes, size_t size, file_status* status);

@@ -1,0 +1,67 @@
+// Reading a whole file, or its first bytes, with one read: the bytes, or
+// the step that failed.
+#include "whole_file.h"
+
+#include <gtest/gtest.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+#include "test_files.h"
+
+namespace {
+
+TEST(WholeFile, ReadsTheFileOrSaysWhichStepFailed)
+{
+    struct row {
+        const char* what;
+        const byte_vector* file;  // null: no file
+        size_t limit;             // of read_whole_file
+        size_t start;             // bytes read_file_start asks for
+        file_step whole_failed;
+        file_step start_failed;
+        int error_number;  // of both reads
+    };
+    const byte_vector ten = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10};
+    const byte_vector empty;
+    // clang-format off
+    const row rows[] = {
+        {"ten bytes",              &ten,    10,      10, file_step_none,      file_step_none, 0},
+        {"ten bytes, start of it", &ten,    1 << 20, 4,  file_step_none,      file_step_none, 0},
+        {"one byte over the limit",&ten,    9,       11, file_step_too_large, file_step_read, 0},
+        {"empty file",             &empty,  10,      1,  file_step_read,      file_step_read, 0},
+        {"no file",                nullptr, 10,      1,  file_step_open,      file_step_open, ENOENT},
+    };
+    // clang-format on
+    for (const row& r : rows) {
+        SCOPED_TRACE(r.what);
+        temp_dir dir;
+        std::string path = dir.file("f");
+        if (r.file != nullptr)
+            write_file(path, *r.file);
+        uint8_t* bytes = reinterpret_cast<uint8_t*>(&dir);
+        size_t size = 99;
+        file_status whole = {file_step_write, -9};
+        EXPECT_EQ(read_whole_file(path.c_str(), r.limit, &bytes, &size, &whole),
+                  r.whole_failed == file_step_none ? 0 : -1);
+        EXPECT_EQ(std::vector<int>({whole.failed, whole.error_number}),
+                  std::vector<int>({r.whole_failed, r.error_number}));
+        byte_vector whole_bytes =
+            bytes == nullptr ? byte_vector() : byte_vector(bytes, bytes + size);
+        EXPECT_EQ(whole_bytes, r.whole_failed == file_step_none ? *r.file : byte_vector());
+        EXPECT_EQ(bytes == nullptr, r.whole_failed != file_step_none);
+        free(bytes);
+
+        byte_vector start(r.start, 0xAA);
+        file_status first = {file_step_write, -9};
+        EXPECT_EQ(read_file_start(path.c_str(), start.data(), start.size(), &first),
+                  r.start_failed == file_step_none ? 0 : -1);
+        EXPECT_EQ(std::vector<int>({first.failed, first.error_number}),
+                  std::vector<int>({r.start_failed, r.error_number}));
+        if (r.start_failed == file_step_none) {
+            EXPECT_EQ(start, byte_vector(r.file->begin(), r.file->begin() + long(r.start)));
+        }
+    }
+}
+
+}  // namespace
