@@ -7,6 +7,11 @@
 #include <filesystem>
 #include <system_error>
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -143,9 +148,21 @@ int write_and_close(FILE* file, const uint8_t* bytes, size_t size, file_status* 
     return written && closed ? 0 : fail(status, file_step_write, error_number);
 }
 
-// Gives the new file the permissions of the target it replaces.
-int copy_permissions(const char* target, const char* new_name, file_status* status)
+// Gives the new file the owner and group of the target where the process
+// may (an ordinary user cannot give a file away, and keeps the replacement
+// as its own), then the target's permissions: after the owner, as a change
+// of owner may clear the set-id bits.
+int copy_owner_and_permissions(const char* target, const char* new_name, file_status* status)
 {
+#ifndef _WIN32
+    struct stat target_stat;
+    struct stat new_stat;
+    if (stat(target, &target_stat) != 0 || stat(new_name, &new_stat) != 0)
+        return fail(status, file_step_write, errno);
+    if ((target_stat.st_uid != new_stat.st_uid || target_stat.st_gid != new_stat.st_gid) &&
+        chown(new_name, target_stat.st_uid, target_stat.st_gid) != 0 && geteuid() == 0)
+        return fail(status, file_step_write, errno);
+#endif
     std::error_code error;
     fs::file_status target_status = fs::status(target, error);
     if (!error)
@@ -200,7 +217,7 @@ int commit_file_replacement(file_replacement* replacement, file_status* status)
         return fail(status, file_step_write, 0);
     int result = 0;
     if (replacement->existed)
-        result = copy_permissions(replacement->target, replacement->new_name, status);
+        result = copy_owner_and_permissions(replacement->target, replacement->new_name, status);
     if (result == 0) {
         std::error_code error;
         fs::rename(replacement->new_name, replacement->target, error);

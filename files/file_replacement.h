@@ -1,7 +1,8 @@
 // Replacing a file without ever destroying it: the new contents go into a
 // new file beside the target, and only a complete, closed file is renamed
-// over it, with the target's permissions. A symbolic link at the target
-// stays; the file it names is the one replaced.
+// over it, with the target's owner and permissions. A symbolic link at the
+// target stays; the file it names is the one replaced. Hard links to the
+// target keep the old contents, as the rename gives the path a new file.
 //
 // Two phases, so that a program can stage several files and then put them
 // all in place.
@@ -15,7 +16,7 @@
 struct file_replacement {
     char* target;    // the file replaced: the path, or the file its symbolic links name
     char* new_name;  // the new file beside it, written whole and closed
-    bool existed;    // the target existed (its permissions are copied)
+    bool existed;    // the target existed (its permissions and owner are copied)
 };
 
 // Resolves path's links, refuses an existing target that does not open for
@@ -25,9 +26,9 @@ struct file_replacement {
 int stage_file_replacement(const char* path, const uint8_t* bytes, size_t size,
                            file_replacement* replacement, file_status* status);
 
-// Gives the new file the target's permissions, then renames it over the
-// target. 0, or -1 with the new file removed. Either way the names are
-// released.
+// Gives the new file the target's owner, group (where the process may: as
+// root) and permissions, then renames it over the target. 0, or -1 with the
+// new file removed. Either way the names are released.
 int commit_file_replacement(file_replacement* replacement, file_status* status);
 
 // Removes a staged new file that will not be committed, releases the names.

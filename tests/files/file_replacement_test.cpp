@@ -15,6 +15,11 @@
 #include "child_process.h"
 #include "test_files.h"
 
+#ifndef _WIN32
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -294,6 +299,41 @@ TEST(ReplaceFile, KeepsThePermissionsOfTheReplacedFile)
         EXPECT_EQ(folder_listing(dir.path()) + mode_text(fs::status(real).permissions()),
                   std::string(r.through_link ? "image -> real\n" : "") + "real 5000 bytes (new)\n" +
                       mode_text(r.mode));
+    }
+}
+
+// As root the replacement also takes the owner and group of the file it
+// replaces; the permissions come after them, so set-id bits survive.
+TEST(ReplaceFile, AsRootKeepsTheOwnerAndGroupOfTheReplacedFile)
+{
+    if (geteuid() != 0)
+        GTEST_SKIP() << "only root may give a file to another owner";
+    struct row {
+        fs::perms mode;
+        bool through_link;
+    };
+    const row rows[] = {
+        {fs::perms(0640), false}, {fs::perms(06755), false}, {fs::perms(0600), true}};
+    for (const row& r : rows) {
+        SCOPED_TRACE(mode_text(r.mode));
+        temp_dir dir;
+        std::string real = dir.file("real");
+        write_old(real);
+        ASSERT_EQ(chown(real.c_str(), 12345, 23456), 0);
+        fs::permissions(real, r.mode);
+        std::string target = real;
+        if (r.through_link) {
+            target = dir.file("image");
+            fs::create_symlink("real", target);
+        }
+        file_status status;
+        EXPECT_EQ(replace_file(target.c_str(), new_bytes.data(), new_bytes.size(), &status), 0);
+        struct stat replaced = {};
+        ASSERT_EQ(stat(real.c_str(), &replaced), 0);
+        EXPECT_EQ(folder_listing(dir.path()) + mode_text(fs::status(real).permissions()) + " " +
+                      std::to_string(replaced.st_uid) + ":" + std::to_string(replaced.st_gid),
+                  std::string(r.through_link ? "image -> real\n" : "") + "real 5000 bytes (new)\n" +
+                      mode_text(r.mode) + " 12345:23456");
     }
 }
 
