@@ -54,10 +54,11 @@ int write_d88_image_to_buffer(const d88_image* image, uint8_t** buffer, uint32_t
 
 // Writes the image to path. The whole image goes into a new file beside
 // the target first, and only a complete, closed file replaces the target,
-// with the target's permissions; on any failure the new file is removed
-// and the target stays as it was. A target that exists but does not open
-// for update is refused. A symbolic link at path stays: the file it names
-// is replaced. An image without disks is not written. 0, or -1.
+// with the target's permissions and (as root) owner; on any failure the
+// new file is removed and the target stays as it was. A target that exists
+// but does not open for update is refused. A symbolic link at path stays:
+// the file it names is replaced. A missing image or path, and an image
+// without disks, are not written. 0, or -1.
 int write_d88_image_file(const d88_image* image, const char* path);
 
 // Writes one disk alone, whatever follows it in its chain, as

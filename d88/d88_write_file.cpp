@@ -8,7 +8,7 @@
 
 int write_d88_image_file(const d88_image* image, const char* path)
 {
-    if (path == nullptr) {
+    if (image == nullptr || path == nullptr) {
         print_message("write_d88_image_file: illegal parameter\n");
         return -1;
     }
