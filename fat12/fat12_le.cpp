@@ -2,15 +2,15 @@
 
 namespace fat12 {
 
-unsigned read_le16(const unsigned char* bytes)
+uint16_t read_le16(const uint8_t* bytes)
 {
-    return static_cast<unsigned>(bytes[0] | bytes[1] << 8);
+    return static_cast<uint16_t>(bytes[0] | bytes[1] << 8);
 }
 
-unsigned read_le32(const unsigned char* bytes)
+uint32_t read_le32(const uint8_t* bytes)
 {
-    return static_cast<unsigned>(bytes[0]) | static_cast<unsigned>(bytes[1]) << 8 |
-           static_cast<unsigned>(bytes[2]) << 16 | static_cast<unsigned>(bytes[3]) << 24;
+    return static_cast<uint32_t>(bytes[0]) | static_cast<uint32_t>(bytes[1]) << 8 |
+           static_cast<uint32_t>(bytes[2]) << 16 | static_cast<uint32_t>(bytes[3]) << 24;
 }
 
 }  // namespace fat12

@@ -1,27 +1,16 @@
-#include <climits>
+#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 
-#include "fat12_image.h"
+#include "fat12_internal.h"
 #include "message_lines.h"
 #include "whole_file.h"
 
 namespace {
 
-// Reads the whole file into the record's buffer with one read call and
-// records its size: 0, or -1 after printing the failing step's line. An
-// empty file, and one beyond the record's 32-bit count, are read errors,
-// found before any allocation.
-int read_image_bytes(fat12_image* image, const char* path)
+// Prints the line of the step at which reading the image file failed.
+void print_read_failure(const file_status& status, const char* path)
 {
-    uint8_t* bytes = nullptr;
-    size_t size = 0;
-    file_status status;
-    if (read_whole_file(path, INT_MAX, &bytes, &size, &status) == 0) {
-        image->buffer = bytes;
-        image->file_size = static_cast<int>(size);
-        return 0;
-    }
     switch (status.failed) {
     case file_step_open:
         print_message("open error '%s'\n", path);
@@ -39,7 +28,6 @@ int read_image_bytes(fat12_image* image, const char* path)
         print_message("read error '%s'\n", path);
         break;
     }
-    return -1;
 }
 
 // Copies the first layout whose size plus offset is the file size exactly:
@@ -50,7 +38,7 @@ int choose_fat12_layout(fat12_image* image)
     if (image->offset < 0)
         return -1;
     for (const fat12_layout& layout : fat12_layouts) {
-        if (static_cast<long long>(image->offset) + layout.image_size != image->file_size)
+        if (static_cast<int64_t>(image->offset) + layout.image_size != image->file_size)
             continue;
         image->cylinders = layout.cylinders;
         image->heads = layout.heads;
@@ -71,23 +59,41 @@ int choose_fat12_layout(fat12_image* image)
 
 }  // namespace
 
-int read_fat12_image_file(fat12_image* image, const char* path, int offset)
+int read_fat12_image_file(fat12_image* image, const char* path, int32_t offset)
 {
     if (image == nullptr || path == nullptr)
         return -1;
     memset(image, 0, sizeof *image);
-    image->offset = offset;
-    if (read_image_bytes(image, path) < 0) {
-        free_fat12_image(image, false);
+    // An empty file, and one beyond the record's 32-bit count, are read
+    // errors, found before any allocation.
+    uint8_t* bytes = nullptr;
+    size_t size = 0;
+    file_status status;
+    if (read_whole_file(path, INT32_MAX, &bytes, &size, &status) < 0) {
+        print_read_failure(status, path);
         return -1;
     }
+    return open_fat12_image_buffer(image, path, bytes, static_cast<int32_t>(size), offset);
+}
+
+int open_fat12_image_buffer(fat12_image* image, const char* name, uint8_t* bytes, int32_t size,
+                            int32_t offset)
+{
+    if (image == nullptr) {
+        free(bytes);
+        return -1;
+    }
+    memset(image, 0, sizeof *image);
+    image->offset = offset;
+    image->buffer = bytes;
+    image->file_size = size;
     if (choose_fat12_layout(image) < 0) {
-        print_message("unsupported image '%s'\n", path);
+        print_message("unsupported image '%s'\n", name);
         free_fat12_image(image, false);
         return -1;
     }
     if (load_fat(image) < 0) {
-        print_message("can't get fat '%s' offset=%08X\n", path, static_cast<unsigned>(offset));
+        print_message("can't get fat '%s' offset=%08X\n", name, static_cast<unsigned>(offset));
         free_fat12_image(image, false);
         return -1;
     }

@@ -2,12 +2,11 @@
 // The first byte picks the layout (its low bits) and how the image is
 // opened. The rest overlay the image from sector 1 on (the FAT copies, the
 // root directory and the first clusters), the other bytes being zero.
-// Without bit 7 the record is filled as the library fills it after reading
-// a file; with bit 7 the image goes to a file behind a header of as many
-// bytes as the next input byte says, and the library opens that file with
-// that offset (bit 6: one byte more, a size of no layout). Then files are
-// looked up and read by name (names from the image and from the fuzzer),
-// and a file write is read back.
+// Without bit 7 the image is opened from a buffer; with bit 7 it goes to a
+// file behind a header of as many bytes as the next input byte says, and
+// the library opens that file with that offset (bit 6: one byte more, a size of no layout). Then
+// files are looked up and read by name (names from the image and from the fuzzer), and a file write
+// is read back.
 #include <unistd.h>
 
 #include <cstddef>
@@ -18,35 +17,21 @@
 #include <string>
 #include <vector>
 
-#include "fat12_image.h"
+#include "fat12_internal.h"
 
 namespace {
 
-// What read_fat12_image_file does after reading the file: the layout
-// fields, then the FAT.
+// Opens the layout's image from a new buffer that holds the input from
+// sector 1 on.
 bool open_fat12_buffer(fat12_image* image, const fat12_layout& layout, const uint8_t* data,
                        size_t size)
 {
-    memset(image, 0, sizeof *image);
     size_t image_size = static_cast<size_t>(layout.image_size);
     size_t start = static_cast<size_t>(layout.bytes_per_sector);
     size_t copied = size < image_size - start ? size : image_size - start;
-    image->file_size = layout.image_size;
-    image->buffer = static_cast<unsigned char*>(calloc(image_size, 1));
-    memcpy(image->buffer + start, data, copied);
-    image->cylinders = layout.cylinders;
-    image->heads = layout.heads;
-    image->sectors_per_track = layout.sectors_per_track;
-    image->bytes_per_sector = layout.bytes_per_sector;
-    image->total_sectors = layout.total_sectors;
-    image->fat_start = layout.fat_start;
-    image->fat_sectors = layout.fat_sectors;
-    image->root_start = layout.root_start;
-    image->root_entries = layout.root_entries;
-    image->root_sectors = layout.root_sectors;
-    image->data_start = layout.data_start;
-    image->sectors_per_cluster = layout.sectors_per_cluster;
-    return load_fat(image) == 0;
+    uint8_t* bytes = static_cast<uint8_t*>(calloc(image_size, 1));
+    memcpy(bytes + start, data, copied);
+    return open_fat12_image_buffer(image, "fuzz", bytes, layout.image_size, 0) == 0;
 }
 
 // Writes the image behind a header of offset bytes to a file and opens it
@@ -56,7 +41,7 @@ bool open_fat12_file(fat12_image* image, const fat12_layout& layout, int offset,
 {
     static const std::string path = "/tmp/fuzz-fat12-" + std::to_string(getpid()) + ".img";
     size_t start = static_cast<size_t>(offset + layout.bytes_per_sector);
-    std::vector<unsigned char> bytes(static_cast<size_t>(offset + layout.image_size) + odd_size, 0);
+    std::vector<uint8_t> bytes(static_cast<size_t>(offset + layout.image_size) + odd_size, 0);
     memset(bytes.data(), 0x5A, static_cast<size_t>(offset));
     memcpy(bytes.data() + start, data, size < bytes.size() - start ? size : bytes.size() - start);
     FILE* file = fopen(path.c_str(), "wb");
@@ -70,11 +55,11 @@ bool open_fat12_file(fat12_image* image, const fat12_layout& layout, int offset,
 }
 
 // The 8.3 name of a directory entry, as a user would type it.
-std::string typed_name(const unsigned char* entry)
+std::string typed_name(const uint8_t* entry)
 {
     std::string base(reinterpret_cast<const char*>(entry), 8);
     std::string extension(reinterpret_cast<const char*>(entry) + 8, 3);
-    if (!base.empty() && static_cast<unsigned char>(base[0]) == 0x05)
+    if (!base.empty() && static_cast<uint8_t>(base[0]) == 0x05)
         base[0] = static_cast<char>(0xE5);
     while (!base.empty() && base.back() == ' ')
         base.pop_back();
@@ -89,26 +74,26 @@ void read_and_rewrite(fat12_image* image, const std::string& name)
     int size = get_fat12_file_size(image, name.c_str(), true);
     if (size < 0 || size > 256 * 1024)  // the input reaches the first clusters only
         return;
-    std::vector<unsigned char> contents(static_cast<size_t>(size) + 1, 0xA5);
+    std::vector<uint8_t> contents(static_cast<size_t>(size) + 1, 0xA5);
     if (read_fat12_file(image, name.c_str(), contents.data(), size, true) < 0)
         return;
     // Writing the file's bytes back, inverted, must read back inverted.
-    std::vector<unsigned char> inverted(contents.begin(), contents.end() - 1);
-    for (unsigned char& byte : inverted)
-        byte = static_cast<unsigned char>(~byte);
+    std::vector<uint8_t> inverted(contents.begin(), contents.end() - 1);
+    for (uint8_t& byte : inverted)
+        byte = static_cast<uint8_t>(~byte);
     if (write_fat12_file(image, name.c_str(), inverted.data(), size, true) < 0)
         __builtin_trap();  // the same chain was just read whole
-    std::vector<unsigned char> again(static_cast<size_t>(size) + 1, 0);
+    std::vector<uint8_t> again(static_cast<size_t>(size) + 1, 0);
     if (read_fat12_file(image, name.c_str(), again.data(), size, true) < 0)
         __builtin_trap();
     // A chain that visits a cluster twice is overwritten where it repeats,
     // so only a chain of distinct clusters must read back unchanged.
     std::vector<bool> seen(static_cast<size_t>(image->cluster_count) + 2, false);
     bool distinct = true;
-    std::vector<unsigned char> key(12);
+    std::vector<uint8_t> key(12);
     make_fat_name(reinterpret_cast<char*>(key.data()), name.c_str());
-    const unsigned char* found = find_dir_entry(image, -1, image->root_entries,
-                                                reinterpret_cast<const char*>(key.data()), true);
+    const uint8_t* found = find_dir_entry(image, -1, image->root_entries,
+                                          reinterpret_cast<const char*>(key.data()), true);
     int cluster = found != nullptr ? static_cast<int>(fat12::read_le16(found + 26)) : 0;
     int bytes_per_cluster = image->bytes_per_sector * image->sectors_per_cluster;
     for (int covered = 0; covered < size && cluster >= 2 && cluster < image->cluster_count + 2;
@@ -141,7 +126,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     if (opened) {
         // Every name the root directory holds, and one name from the input.
         for (int slot = 0; slot < image.root_entries; slot++) {
-            const unsigned char* entry =
+            const uint8_t* entry =
                 image.buffer + (image.root_start * image.bytes_per_sector + slot * 32);
             std::string name = typed_name(entry);
             if (!name.empty())

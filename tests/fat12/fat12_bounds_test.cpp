@@ -90,8 +90,8 @@ TEST(Fat12Bounds, EditedRecordsNeverLeaveTheBuffer)
         byte_vector read(data.size(), 0xAA);
         int read_result = 0, write_result = 0;
         std::string out = capture_stdout([&] {
-            read_result = copy_fat12_chain(&edited, 2, int(data.size()), read.data(), nullptr);
-            write_result = copy_fat12_chain(&edited, 2, int(data.size()), nullptr, data.data());
+            read_result = read_fat12_chain(&edited, 2, int(data.size()), read.data());
+            write_result = write_fat12_chain(&edited, 2, int(data.size()), data.data());
         });
         int expected_result = r.chain_out.empty() ? 0 : -1;
         EXPECT_EQ(std::vector<int>({read_result, write_result}),

@@ -69,6 +69,55 @@ TEST(Fat12Open, ChoosesTheLayoutByExactSizeAndSkipsTheHeader)
     }
 }
 
+// Opening from bytes the record takes over: the messages name the image
+// as the caller does, and a failed open releases the bytes (the leak
+// checker sees any left behind).
+TEST(Fat12Open, FromABufferTheRecordTakesOver)
+{
+    struct row {
+        size_t header;   // bytes before the image
+        size_t trailer;  // bytes after it
+        int offset;
+        int result;
+        std::string out;
+    };
+    // clang-format off
+    const row rows[] = {
+        {0,   0, 0,   0,  ""},
+        {256, 0, 256, 0,  ""},
+        {256, 0, 0,   -1, "unsupported image 'memory image'\n"},
+        {0,   1, 0,   -1, "unsupported image 'memory image'\n"},
+        {0,   0, -1,  -1, "unsupported image 'memory image'\n"},
+    };
+    // clang-format on
+    fat12_test_image built = make_blank_fat12_image(fat12_test_layout::dd9);
+    const byte_vector data = fat12_test_bytes(2000, 9);
+    put_fat12_file(built, 0, "FILE    BIN", data, {2, 3});
+    for (const row& r : rows) {
+        SCOPED_TRACE(std::to_string(r.header) + " " + std::to_string(r.trailer) + " " +
+                     std::to_string(r.offset));
+        byte_vector bytes = fat12_image_with_header(built, r.header);
+        bytes.resize(bytes.size() + r.trailer, 0);
+        uint8_t* owned = static_cast<uint8_t*>(malloc(bytes.size()));
+        memcpy(owned, bytes.data(), bytes.size());
+        fat12_image image;
+        memset(&image, 0xFF, sizeof image);
+        int result = 0;
+        std::string out = capture_stdout([&] {
+            result =
+                open_fat12_image_buffer(&image, "memory image", owned, int(bytes.size()), r.offset);
+        });
+        EXPECT_EQ(result, r.result);
+        EXPECT_EQ(out, r.out);
+        if (result == 0) {
+            EXPECT_EQ(fat12_fields(image), expected_fields(r.offset, int(bytes.size()), dd9_row));
+            EXPECT_EQ(read_test_file(image, "FILE.BIN", 2000).dest, data);
+        }
+        free_fat12_image(&image, false);
+        EXPECT_TRUE(all_zero(image));
+    }
+}
+
 TEST(Fat12Open, FailuresPrintTheirLineAndLeaveTheRecordClosed)
 {
     struct row {

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "fat12_builder.h"
-#include "fat12_image.h"
+#include "fat12_internal.h"
 #include "test_files.h"
 
 // Writes bytes to a file in dir and opens it with offset; the record and

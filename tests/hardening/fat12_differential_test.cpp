@@ -17,7 +17,7 @@
 #include "capture_stdout.h"
 #include "captured_run.h"
 #include "fat12_builder.h"
-#include "fat12_image.h"
+#include "fat12_internal.h"
 #include "peer_tools.h"
 #include "test_files.h"
 
