@@ -1,8 +1,9 @@
 // The D88 disk image library: the in-memory model, the readers that fill
 // it from a file or a buffer, its release, the lookups of disks, tracks
 // and sectors, the writers that serialise it, and the creation of blank
-// disks. Every failing call prints its own line on standard output and
-// returns -1 or null; its caller adds its own line.
+// disks. Every failing call prints its own line (through print_message:
+// standard output unless a sink is set) and returns -1 or null; its caller
+// adds its own line.
 #pragma once
 
 #include "d88_create.h"
