@@ -1,0 +1,154 @@
+#include "disk_list.h"
+
+#include <cstdlib>
+#include <cstring>
+#include <vector>
+
+#include "d88_image.h"
+#include "diagnostics.h"
+#include "talk_listing.h"
+#include "town_tracks.h"
+#include "utf8.h"
+#include "whole_file.h"
+
+namespace {
+
+const size_t largest_image = 0x7FFFFFFF;
+
+// The disk name up to its NUL: printable ASCII as it is, other bytes as
+// {XX}, so that a column never holds a tab or a line break.
+std::string disk_name(const uint8_t* header)
+{
+    std::string name;
+    for (int i = 0; i < d88_name_size && header[i] != 0; i++) {
+        uint8_t byte = header[i];
+        if (byte >= 0x20 && byte < 0x7F && byte != '{') {
+            name += static_cast<char>(byte);
+        } else {
+            char escape[8];
+            snprintf(escape, sizeof escape, "{%02X}", byte);
+            name += escape;
+        }
+    }
+    return name;
+}
+
+std::string write_protection(uint8_t flag)
+{
+    switch (flag) {
+    case d88_not_protected:
+        return "no";
+    case d88_protected:
+        return "yes";
+    default:
+        return "?";
+    }
+}
+
+std::string media_name(uint8_t media)
+{
+    switch (media) {
+    case d88_media_2d:
+        return "2D";
+    case d88_media_2dd:
+        return "2DD";
+    case d88_media_2hd:
+        return "2HD";
+    default:
+        return "?";
+    }
+}
+
+// "yes" when every talk record sector is there, as the listing fetches it.
+std::string holds_talk_data(d88_disk* disk)
+{
+    for (int town = 0; town < talk_town_count; town++) {
+        for (int person = 0; person < talk_person_count; person++) {
+            talk_location location;
+            if (fetch_d88_talk_record(disk, town, person, &location) == nullptr)
+                return "no";
+        }
+    }
+    return "yes";
+}
+
+// The library's lines of one failure, joined into one column.
+std::string joined_lines(const std::string& lines)
+{
+    std::string joined;
+    size_t start = 0;
+    while (start < lines.size()) {
+        size_t end = lines.find('\n', start);
+        if (end == std::string::npos)
+            end = lines.size();
+        if (!joined.empty())
+            joined += "; ";
+        joined.append(lines, start, end - start);
+        start = end + 1;
+    }
+    return joined;
+}
+
+}  // namespace
+
+int list_d88_disks(const std::string& path, FILE* out)
+{
+    uint8_t* bytes = nullptr;
+    size_t size = 0;
+    file_status status = {file_step_none, 0};
+    if (read_whole_file(path.c_str(), largest_image, &bytes, &size, &status) < 0) {
+        report_error(path, status.failed == file_step_open
+                               ? "cannot open: " + system_reason(status.error_number)
+                               : "cannot read: " + system_reason(status.error_number));
+        return -1;
+    }
+    std::string text = "index\tname\tprotected\tmedia\tbytes\ttracks\tsectors\ttalk data\n";
+    int result = 0;
+    int32_t remainder = static_cast<int32_t>(size);
+    const uint8_t* cursor = bytes;
+    for (int index = 0; remainder > 0; index++) {
+        if (remainder < d88_header_size && remainder != d88_short_header_size) {
+            report_error(path, std::to_string(remainder) +
+                                   " bytes after the last disk are too few for a disk; ignored");
+            break;
+        }
+        int32_t disk_size = static_cast<int32_t>(d88::read_le32(cursor + d88_disk_size_offset));
+        std::string columns = std::to_string(index) + '\t' + disk_name(cursor) + '\t' +
+                              write_protection(cursor[d88_write_protect_offset]) + '\t' +
+                              media_name(cursor[d88_media_type_offset]) + '\t' +
+                              std::to_string(disk_size) + '\t';
+        d88_disk disk;
+        std::string lines;
+        int read;
+        {
+            library_message_capture capture(&lines);
+            read = read_d88_disk_from_buffer(&disk, cursor, remainder);
+        }
+        if (read == 0) {
+            int tracks = 0, sectors = 0;
+            for (const d88_track& track : disk.tracks) {
+                tracks += track.sector_count > 0;
+                sectors += track.sector_count;
+            }
+            text += columns + std::to_string(tracks) + '\t' + std::to_string(sectors) + '\t' +
+                    holds_talk_data(&disk) + '\n';
+        } else {
+            text += columns + "-\t-\terror: " + joined_lines(lines) + '\n';
+            result = -1;
+        }
+        free_d88_disk(&disk, 0);
+        // A size that the reader refuses tells nothing of where a next disk starts.
+        if (disk_size < d88_short_header_size || disk_size > remainder) {
+            if (read == 0)
+                break;
+            report_error(path, "disk " + std::to_string(index) +
+                                   " has no valid size: the disks after it cannot be found");
+            break;
+        }
+        cursor += disk_size;
+        remainder -= disk_size;
+    }
+    free(bytes);
+    fwrite(text.data(), 1, text.size(), out);
+    return result;
+}

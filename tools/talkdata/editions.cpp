@@ -1,0 +1,53 @@
+#include "editions.h"
+
+// clang-format off
+const edition_info edition_infos[] = {
+    // name      title       profile
+    {"dos",      "DOS",      &talk_profile_dos},
+    {"apple2",   "Apple II", &talk_profile_apple2},
+    {"pc8801",   "PC-8801",  &talk_profile_pc8801},
+    {"x68000",   "X68000",   &talk_profile_x68000},
+};
+
+const char* const field_names[] = {
+    "name", "pronoun", "look", "job", "health", "keyword1",
+    "reply1", "keyword2", "reply2", "question", "yes", "no",
+};
+// clang-format on
+static_assert(sizeof edition_infos / sizeof *edition_infos == edition_count);
+static_assert(sizeof field_names / sizeof *field_names == talk_slot_count);
+
+int find_edition(const std::string& name)
+{
+    for (int i = 0; i < edition_count; i++)
+        if (name == edition_infos[i].name)
+            return i;
+    return -1;
+}
+
+int find_field(const std::string& name)
+{
+    for (int i = 0; i < talk_slot_count; i++)
+        if (name == field_names[i])
+            return i;
+    return -1;
+}
+
+bool is_valid_question_flag(unsigned flag)
+{
+    return flag <= 6 || flag == 10;
+}
+
+unsigned question_slot_of_flag(unsigned flag)
+{
+    switch (flag) {
+    case 5:
+        return 6;  // after the reply to keyword 1
+    case 0:
+    case 6:
+    case 10:
+        return 8;  // after the reply to keyword 2
+    default:
+        return flag;
+    }
+}

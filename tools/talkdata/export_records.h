@@ -1,0 +1,31 @@
+// talkdata export: the records of an input in UTF-8, as the listing's text,
+// as one JSON document, or as TSV rows of one field each.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "talk_input.h"
+
+struct exported_record {
+    int town;
+    int person;
+    std::vector<uint8_t> header;  // the header bytes, question flag first
+    std::string fields[talk_slot_count];
+};
+
+// The records in listing order as far as they pass the listing's checks.
+// 0 when all 256 did; -1 after the error line that names the first record
+// that could not be read or failed a check.
+int export_records(const talk_input& input, bool join_marks, std::vector<exported_record>* records);
+
+void write_text_export(const talk_input& input, const std::vector<exported_record>& records,
+                       FILE* out);
+void write_json_export(const talk_input& input, const std::vector<exported_record>& records,
+                       FILE* out);
+void write_tsv_export(const std::vector<exported_record>& records, FILE* out);
+
+// A text in a TSV cell: backslash, tab, line feed and carriage return
+// written as \\, \t, \n and \r.
+std::string tsv_escape(const std::string& text);

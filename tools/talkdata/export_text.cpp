@@ -1,0 +1,53 @@
+// The listing's own layout in UTF-8: heading, header bytes in hex, the
+// labelled fields with the question block after its slot, a blank line.
+#include <cstdio>
+
+#include "cp932.h"
+#include "export_records.h"
+
+namespace {
+
+// A field after its label: a line break that more text follows continues
+// on the next line after two tabs.
+void append_field(std::string* out, const std::string& label, const std::string& text)
+{
+    *out += label;
+    for (size_t i = 0; i < text.size(); i++) {
+        *out += text[i];
+        if (text[i] == '\n' && i + 1 < text.size())
+            *out += "\t\t";
+    }
+    *out += '\n';
+}
+
+}  // namespace
+
+void write_text_export(const talk_input& input, const std::vector<exported_record>& records,
+                       FILE* out)
+{
+    const talk_profile* profile = edition_infos[input.edition].profile;
+    std::string labels[talk_slot_count];
+    for (unsigned slot = 0; slot < talk_slot_count; slot++)
+        labels[slot] = cp932_text_to_utf8(profile->labels[slot]);
+
+    std::string text;
+    for (const exported_record& record : records) {
+        text += std::string("[") + town_labels[record.town] + "][" + std::to_string(record.person) +
+                "]\n\t\t";
+        for (size_t i = 0; i < record.header.size(); i++) {
+            char hex[4];
+            snprintf(hex, sizeof hex, "%02X", record.header[i]);
+            text += (i > 0 ? " " : "") + std::string(hex);
+        }
+        text += '\n';
+        unsigned question_after = question_slot_of_flag(record.header[0]);
+        for (unsigned slot = 0; slot <= 8; slot++) {
+            append_field(&text, labels[slot], record.fields[slot]);
+            if (slot == question_after)
+                for (unsigned q = 9; q < talk_slot_count; q++)
+                    append_field(&text, labels[q], record.fields[q]);
+        }
+        text += '\n';
+    }
+    fwrite(text.data(), 1, text.size(), out);
+}

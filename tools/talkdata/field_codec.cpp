@@ -1,0 +1,300 @@
+#include "field_codec.h"
+
+#include <cstdio>
+
+#include "cp932.h"
+#include "kana_marks.h"
+#include "utf8.h"
+
+namespace {
+
+const uint8_t escape_start = '{';
+const uint8_t escape_end = '}';
+const uint8_t keyword_padding = ' ';
+
+enum { private_use_first = 0xE000, private_use_last = 0xF8FF };
+
+std::string byte_escape(unsigned byte)
+{
+    char text[8];
+    snprintf(text, sizeof text, "{%02X}", byte & 0xFF);
+    return text;
+}
+
+std::string pair_escape(unsigned lead, unsigned trail)
+{
+    char text[8];
+    snprintf(text, sizeof text, "{%02X%02X}", lead & 0xFF, trail & 0xFF);
+    return text;
+}
+
+// The character of a character-table entry: one Shift-JIS pair, or one
+// ASCII byte.
+char32_t entry_character(const char* entry)
+{
+    unsigned first = static_cast<unsigned char>(entry[0]);
+    if (first < 0x80)
+        return first;
+    return cp932_character(first, static_cast<unsigned char>(entry[1]));
+}
+
+void prepare_byte_texts(field_codec* codec)
+{
+    const talk_profile* profile = codec->profile;
+    for (unsigned code = 0; code < 256; code++) {
+        std::string& text = codec->byte_text[code];
+        unsigned char kind = codec->rule.kind[code];
+        if (kind == talk_byte_break) {
+            text = "\n";
+            continue;
+        }
+        if (kind != talk_byte_plain) {
+            text = byte_escape(code);  // met only in keywords and unchecked texts
+            continue;
+        }
+        if (profile->char_rule == char_rule_ascii || profile->char_rule == char_rule_apple2) {
+            text = code == escape_start ? byte_escape(code) : std::string(1, static_cast<char>(code));
+            continue;
+        }
+        // A table code: the lowest code that shows a character is its plain form.
+        char32_t character = entry_character(profile->char_table[code]);
+        if (character == 0 || codec->codes.count(character) != 0) {
+            text = byte_escape(code);
+            continue;
+        }
+        codec->codes[character] = static_cast<uint8_t>(code);
+        text.clear();
+        append_utf8(&text, character);
+    }
+}
+
+// The export of an X68000 Shift-JIS pair.
+std::string pair_text(const field_codec& codec, unsigned lead, unsigned trail)
+{
+    char32_t character = cp932_character(lead, trail);
+    bool plain = character != 0 && !(character >= private_use_first && character <= private_use_last) &&
+                 codec.codes.count(character) == 0 &&
+                 cp932_pair_of_character(character) == (lead << 8 | trail);
+    if (!plain)
+        return pair_escape(lead, trail);
+    std::string text;
+    append_utf8(&text, character);
+    return text;
+}
+
+int hex_value(char c)
+{
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    return -1;
+}
+
+// Reads the escape at text[*pos] ('{'): two hex digits for a byte, four
+// for a pair. The number of bytes (1 or 2) in *value, or 0 when malformed.
+int read_escape(const std::string& text, size_t* pos, unsigned* value)
+{
+    size_t start = *pos + 1;
+    size_t end = text.find(static_cast<char>(escape_end), start);
+    if (end == std::string::npos || (end - start != 2 && end - start != 4))
+        return 0;
+    unsigned v = 0;
+    for (size_t i = start; i < end; i++) {
+        int digit = hex_value(text[i]);
+        if (digit < 0)
+            return 0;
+        v = v << 4 | static_cast<unsigned>(digit);
+    }
+    *pos = end + 1;
+    *value = v;
+    return static_cast<int>(end - start) / 2;
+}
+
+std::string describe(char32_t c)
+{
+    char code[16];
+    snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+    std::string text = "'";
+    append_utf8(&text, c);
+    return text + "' (" + code + ")";
+}
+
+bool is_ascii_alias(char32_t c)
+{
+    return c >= 0x20 && c <= 0x7D && c != escape_start;
+}
+
+// The bytes of one character of a text in a table edition, or an empty
+// string with the reason.
+std::string encode_table_character(const field_codec& codec, char32_t c, std::string* reason)
+{
+    auto found = codec.codes.find(c);
+    if (found != codec.codes.end())
+        return std::string(1, static_cast<char>(found->second));
+    if (is_ascii_alias(c))
+        return std::string(1, static_cast<char>(c));
+    if (codec.profile->char_rule == char_rule_table) {
+        char32_t kana, mark;
+        if (split_voicing_mark(c, &kana, &mark) && codec.codes.count(kana) != 0)
+            return std::string(1, static_cast<char>(codec.codes.at(kana))) +
+                   static_cast<char>(codec.codes.at(mark));
+    } else {
+        unsigned pair = cp932_pair_of_character(c);
+        if (pair != 0)
+            return std::string{static_cast<char>(pair >> 8), static_cast<char>(pair & 0xFF)};
+        if (c >= 0xFF61 && c <= 0xFF9F) {
+            *reason = describe(c) + " is half-width katakana, which the " +
+                      edition_infos[codec.edition].title + " edition cannot store";
+            return "";
+        }
+    }
+    *reason = describe(c) + " is not a character of the " + edition_infos[codec.edition].title +
+              " edition";
+    return "";
+}
+
+// The byte of one character of a DOS or Apple II text or keyword, or -1.
+int encode_plain_character(const field_codec& codec, char32_t c, std::string* reason)
+{
+    if (c < 0x80 && c != escape_start && codec.rule.kind[c] == talk_byte_plain)
+        return static_cast<int>(c);
+    if (codec.edition == edition_apple2 && c >= 'a' && c <= 'z')
+        *reason = describe(c) + ": the Apple II edition has capital letters only";
+    else
+        *reason = describe(c) + " is not a character of the " +
+                  edition_infos[codec.edition].title + " edition";
+    return -1;
+}
+
+// Encodes text into bytes: a text (keyword false) or an Apple II keyword.
+int encode_string(const field_codec& codec, const std::string& text, bool keyword,
+                  std::string* bytes, encode_failure* failure)
+{
+    bytes->clear();
+    size_t pos = 0;
+    for (size_t index = 1; pos < text.size(); index++) {
+        failure->character = index;
+        if (static_cast<uint8_t>(text[pos]) == escape_start) {
+            unsigned value = 0;
+            int count = read_escape(text, &pos, &value);
+            if (count == 0) {
+                failure->reason = "'{' starts no escape: write {XX} with two hex digits, or {7B} "
+                                  "for the brace";
+                return -1;
+            }
+            if (count == 2) {
+                unsigned lead = value >> 8, trail = value & 0xFF;
+                if (codec.profile->char_rule != char_rule_sjis || keyword ||
+                    codec.rule.kind[lead] != talk_byte_lead || !codec.rule.trail[trail]) {
+                    failure->reason = pair_escape(lead, trail) + " is not a character of the " +
+                                      edition_infos[codec.edition].title + " edition";
+                    return -1;
+                }
+                *bytes += static_cast<char>(lead);
+                *bytes += static_cast<char>(trail);
+                continue;
+            }
+            // A keyword field holds any byte; a text only its edition's characters.
+            unsigned char kind = codec.rule.kind[value];
+            if (!keyword && kind != talk_byte_plain && kind != talk_byte_break) {
+                failure->reason = byte_escape(value) + " is not a character of the " +
+                                  edition_infos[codec.edition].title + " edition";
+                return -1;
+            }
+            *bytes += static_cast<char>(value);
+            continue;
+        }
+        char32_t c;
+        if (!next_utf8(text, &pos, &c)) {
+            failure->reason = "the text is not UTF-8 here";
+            return -1;
+        }
+        if (c == '\n') {
+            if (keyword) {
+                failure->reason = "a keyword holds no line break";
+                return -1;
+            }
+            *bytes += static_cast<char>(codec.profile->line_break);
+            continue;
+        }
+        if (codec.profile->char_rule == char_rule_table || codec.profile->char_rule == char_rule_sjis) {
+            std::string code = encode_table_character(codec, c, &failure->reason);
+            if (code.empty())
+                return -1;
+            *bytes += code;
+            continue;
+        }
+        int code = encode_plain_character(codec, c, &failure->reason);
+        if (code < 0)
+            return -1;
+        *bytes += static_cast<char>(code);
+    }
+    return 0;
+}
+
+}  // namespace
+
+void prepare_field_codec(data_edition edition, field_codec* codec)
+{
+    codec->edition = edition;
+    codec->profile = edition_infos[edition].profile;
+    prepare_talk_text_rule(codec->profile, &codec->rule);
+    codec->codes.clear();
+    prepare_byte_texts(codec);
+}
+
+std::string decode_talk_text(const field_codec& codec, const uint8_t* text, size_t length)
+{
+    std::string out;
+    out.reserve(length * 3);
+    for (size_t i = 0; i < length; i++) {
+        uint8_t byte = text[i];
+        if (codec.rule.kind[byte] == talk_byte_lead && i + 1 < length) {
+            out += pair_text(codec, byte, text[i + 1]);
+            i++;
+        } else {
+            out += codec.byte_text[byte];
+        }
+    }
+    return out;
+}
+
+std::string decode_keyword_field(const field_codec& codec, const uint8_t* field)
+{
+    size_t length = keyword_field_size;
+    while (length > 0 && field[length - 1] == keyword_padding)
+        length--;
+    std::string out;
+    for (size_t i = 0; i < length; i++) {
+        uint8_t byte = field[i];
+        bool plain = codec.rule.kind[byte] == talk_byte_plain && byte != escape_start;
+        out += plain ? std::string(1, static_cast<char>(byte)) : byte_escape(byte);
+    }
+    return out;
+}
+
+int encode_talk_text(const field_codec& codec, const std::string& text, std::string* bytes,
+                     encode_failure* failure)
+{
+    return encode_string(codec, text, false, bytes, failure);
+}
+
+int encode_keyword_field(const field_codec& codec, const std::string& text, uint8_t* field,
+                         encode_failure* failure)
+{
+    std::string bytes;
+    if (encode_string(codec, text, true, &bytes, failure) < 0)
+        return -1;
+    if (bytes.size() > keyword_field_size) {
+        failure->character = keyword_field_size + 1;
+        failure->reason = "a keyword holds at most 6 characters, this one " +
+                          std::to_string(bytes.size());
+        return -1;
+    }
+    for (size_t i = 0; i < keyword_field_size; i++)
+        field[i] = i < bytes.size() ? static_cast<uint8_t>(bytes[i]) : keyword_padding;
+    return 0;
+}

@@ -1,0 +1,143 @@
+// talkdata: the talk data of every edition as UTF-8 text, JSON and TSV, the
+// disks of a D88 image, and two editions side by side.
+#include <CLI/CLI.hpp>
+#include <cstdint>
+#include <cstdio>
+#include <string>
+
+#include "compare_inputs.h"
+#include "diagnostics.h"
+#include "disk_list.h"
+#include "export_records.h"
+#include "talk_input.h"
+
+#ifdef _WIN32
+#include <fcntl.h>
+#include <io.h>
+#endif
+
+namespace {
+
+enum { exit_success = 0, exit_failure = 1, exit_usage = 2 };
+
+const std::vector<std::string> edition_names = {"dos", "apple2", "pc8801", "x68000"};
+
+struct input_options {
+    std::string path;
+    std::string edition;  // empty: told from the input
+    int32_t index = 0;
+};
+
+// --edition and -i|--index on a subcommand (with a suffix for compare's two
+// inputs).
+void add_input_options(CLI::App* command, input_options* options, const std::string& suffix,
+                       const std::string& which)
+{
+    command->add_option("--edition" + suffix, options->edition,
+                        "read " + which + " as this edition instead of telling it from the input")
+        ->check(CLI::IsMember(edition_names));
+    std::string names = suffix.empty() ? "-i,--index" : "--index" + suffix;
+    command->add_option(names, options->index, "the disk of a D88 image " + which + ", from 0")
+        ->check(CLI::Range(0, INT32_MAX));
+}
+
+int load(const input_options& options, talk_input* input)
+{
+    int edition = options.edition.empty() ? -1 : find_edition(options.edition);
+    return load_talk_input(options.path, edition, options.index, input);
+}
+
+int run_export(const input_options& options, const std::string& format, bool join_marks)
+{
+    talk_input input;
+    if (load(options, &input) < 0)
+        return exit_failure;
+    std::vector<exported_record> records;
+    int result = export_records(input, join_marks, &records);
+    if (format == "json")
+        write_json_export(input, records, stdout);
+    else if (format == "tsv")
+        write_tsv_export(records, stdout);
+    else
+        write_text_export(input, records, stdout);
+    if (fflush(stdout) != 0 || ferror(stdout)) {
+        report_error("standard output", "cannot write the export");
+        return exit_failure;
+    }
+    return result == 0 ? exit_success : exit_failure;
+}
+
+int run_compare(const input_options& a, const input_options& b)
+{
+    const int exit_trouble = 2;  // as diff's
+    talk_input input_a, input_b;
+    if (load(a, &input_a) < 0 || load(b, &input_b) < 0)
+        return exit_trouble;
+    std::vector<exported_record> records_a, records_b;
+    if (export_records(input_a, false, &records_a) < 0 ||
+        export_records(input_b, false, &records_b) < 0)
+        return exit_trouble;
+    int differing = compare_records(records_a, records_b, stdout);
+    if (fflush(stdout) != 0 || ferror(stdout)) {
+        report_error("standard output", "cannot write the comparison");
+        return exit_trouble;
+    }
+    return differing == 0 ? exit_success : exit_failure;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+#ifdef _WIN32
+    // UTF-8 bytes as they are, with "\n" line ends, as on Linux.
+    _setmode(_fileno(stdout), _O_BINARY);
+#endif
+    CLI::App app("The talk data of every edition as UTF-8 text, JSON and TSV.", "talkdata");
+    app.set_version_flag("--version", "talkdata " TALKDATA_VERSION);
+    app.require_subcommand(1);
+    app.fallthrough(false);
+
+    input_options export_input;
+    std::string format = "text";
+    bool join_marks = false;
+    CLI::App* export_command =
+        app.add_subcommand("export", "write the talk data of INPUT in UTF-8 on standard output");
+    export_command->add_option("INPUT", export_input.path,
+                               "a folder of DOS town files, an Apple II .dsk, a D88 or an XDF image")
+        ->required();
+    export_command->add_option("--format", format, "text (the listing's layout), json or tsv")
+        ->check(CLI::IsMember({"text", "json", "tsv"}));
+    export_command->add_flag("--join-marks", join_marks,
+                             "join kana and voicing marks into one character, for reading and "
+                             "comparing (not lossless: such an export does not import back "
+                             "byte for byte)");
+    add_input_options(export_command, &export_input, "", "INPUT");
+
+    std::string disks_path;
+    CLI::App* disks_command =
+        app.add_subcommand("disks", "list the disks of a D88 image, one line each");
+    disks_command->add_option("IMAGE", disks_path, "a D88 image")->required();
+
+    input_options compare_a, compare_b;
+    CLI::App* compare_command = app.add_subcommand(
+        "compare", "list the fields that differ between two inputs of any editions (exit code 0: "
+                   "none, 1: some, 2: trouble)");
+    compare_command->add_option("A", compare_a.path, "the first input")->required();
+    compare_command->add_option("B", compare_b.path, "the second input")->required();
+    add_input_options(compare_command, &compare_a, "-a", "A");
+    add_input_options(compare_command, &compare_b, "-b", "B");
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::ParseError& error) {
+        int code = app.exit(error);
+        return code == 0 ? exit_success : exit_usage;
+    }
+
+    if (*export_command)
+        return run_export(export_input, format, join_marks);
+    if (*disks_command)
+        return list_d88_disks(disks_path, stdout) == 0 ? exit_success : exit_failure;
+    return run_compare(compare_a, compare_b);
+}

@@ -1,0 +1,81 @@
+#include "record_fields.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string hex_byte(unsigned value)
+{
+    char text[8];
+    snprintf(text, sizeof text, "0x%02X", value & 0xFF);
+    return text;
+}
+
+bool is_keyword_slot(const talk_profile* profile, unsigned slot)
+{
+    return profile->keyword_offsets != nullptr && (slot == 5 || slot == 7);
+}
+
+}  // namespace
+
+int split_record_fields(const field_codec& codec, const uint8_t* record, record_fields* fields,
+                        std::string* problem)
+{
+    const talk_profile* profile = codec.profile;
+    unsigned flag = record[profile->header_offset];
+    if (!is_valid_question_flag(flag)) {
+        *problem = "question flag " + hex_byte(flag) + " is not 0 to 6 or 10";
+        return -1;
+    }
+    const std::string edition = edition_infos[codec.edition].title;
+    unsigned pos = profile->text_offset;
+    const unsigned end = profile->text_end;
+    for (unsigned k = 0; k < profile->stored_fields; k++) {
+        unsigned slot = profile->field_order[k];
+        const std::string field = field_names[slot];
+        unsigned start = pos;
+        for (;;) {
+            if (pos >= end) {
+                *problem = field + ": no NUL before offset " + std::to_string(end);
+                return -1;
+            }
+            unsigned char kind = codec.rule.kind[record[pos]];
+            if (kind == talk_byte_end)
+                break;
+            if (kind == talk_byte_invalid) {
+                *problem = field + ": byte " + hex_byte(record[pos]) + " at offset " +
+                           std::to_string(pos) + " is not a character of the " + edition +
+                           " edition";
+                return -1;
+            }
+            if (kind == talk_byte_lead) {
+                if (pos + 1 >= end || !codec.rule.trail[record[pos + 1]]) {
+                    *problem = field + ": Shift-JIS lead byte " + hex_byte(record[pos]) +
+                               " at offset " + std::to_string(pos) +
+                               " has no valid trail byte before offset " + std::to_string(end);
+                    return -1;
+                }
+                pos++;
+            }
+            pos++;
+        }
+        fields->start[slot] = start;
+        fields->length[slot] = pos - start;
+        pos++;  // the NUL
+    }
+    fields->text_end = pos;
+    if (profile->keyword_offsets != nullptr) {
+        fields->start[5] = profile->keyword_offsets[0];
+        fields->start[7] = profile->keyword_offsets[1];
+        fields->length[5] = fields->length[7] = keyword_field_size;
+    }
+    return 0;
+}
+
+std::string export_field(const field_codec& codec, const uint8_t* record,
+                         const record_fields& fields, unsigned slot)
+{
+    if (is_keyword_slot(codec.profile, slot))
+        return decode_keyword_field(codec, record + fields.start[slot]);
+    return decode_talk_text(codec, record + fields.start[slot], fields.length[slot]);
+}

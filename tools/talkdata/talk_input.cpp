@@ -1,0 +1,251 @@
+#include "talk_input.h"
+
+#include <sys/stat.h>
+
+#include <cstdlib>
+#include <cstring>
+
+#include "diagnostics.h"
+#include "town_files.h"
+#include "town_tracks.h"
+#include "whole_file.h"
+
+namespace {
+
+const char talk_file_name[] = "TALKDATA.BIN";
+const size_t apple2_talk_bytes = talk_record_count * 256;
+const size_t largest_image = 0x7FFFFFFF;  // the D88 library's 32-bit positions
+
+std::string describe_file_failure(const file_status& status)
+{
+    switch (status.failed) {
+    case file_step_open:
+        return "cannot open: " + system_reason(status.error_number);
+    case file_step_too_large:
+        return "too large to be an image of these editions";
+    case file_step_memory:
+        return "not enough memory to read it";
+    case file_step_read:
+        if (status.error_number == 0)
+            return "cannot read it whole (empty, or shortened while read)";
+        return "cannot read: " + system_reason(status.error_number);
+    default:
+        return "cannot read: " + system_reason(status.error_number);
+    }
+}
+
+// Reads a whole file into bytes; false after the error line.
+bool read_file(const std::string& path, std::vector<uint8_t>* bytes)
+{
+    uint8_t* data = nullptr;
+    size_t size = 0;
+    file_status status = {file_step_none, 0};
+    if (read_whole_file(path.c_str(), largest_image, &data, &size, &status) < 0) {
+        report_error(path, describe_file_failure(status));
+        return false;
+    }
+    bytes->assign(data, data + size);
+    free(data);
+    return true;
+}
+
+bool is_folder(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+// The first disk header of a D88 image: a disk size that the file holds,
+// and write-protect and media bytes of the values the format knows.
+bool looks_like_d88(const std::vector<uint8_t>& bytes)
+{
+    if (bytes.size() < d88_short_header_size)
+        return false;
+    uint32_t disk_size = d88::read_le32(bytes.data() + d88_disk_size_offset);
+    uint8_t protect = bytes[d88_write_protect_offset];
+    uint8_t media = bytes[d88_media_type_offset];
+    return disk_size >= d88_short_header_size && disk_size <= bytes.size() &&
+           (protect == d88_not_protected || protect == d88_protected) &&
+           (media == d88_media_2d || media == d88_media_2dd || media == d88_media_2hd);
+}
+
+bool has_fat12_layout_size(size_t size)
+{
+    for (const fat12_layout& layout : fat12_layouts)
+        if (size == static_cast<size_t>(layout.image_size))
+            return true;
+    return false;
+}
+
+int load_dos(talk_input* input)
+{
+    if (!is_folder(input->path)) {
+        report_error(input->path, "not a folder: the DOS edition is a folder of town files");
+        return -1;
+    }
+    const size_t town_bytes = talk_person_count * input->record_size;
+    input->records.resize(talk_record_count * input->record_size);
+    input->town_files.resize(talk_town_count);
+    for (int town = 0; town < talk_town_count; town++) {
+        std::string path = input->path + "/" + talk_file_names[town];
+        std::vector<uint8_t>& file = input->town_files[static_cast<size_t>(town)];
+        if (!read_file(path, &file))
+            return -1;
+        if (file.size() < town_bytes) {
+            report_error(path, std::to_string(file.size()) + " bytes, shorter than the " +
+                                   std::to_string(town_bytes) + " bytes of a town's records");
+            return -1;
+        }
+        memcpy(input->record(town, 0), file.data(), town_bytes);
+    }
+    input->present = talk_record_count;
+    return 0;
+}
+
+int load_apple2(talk_input* input)
+{
+    if (input->image.size() < apple2_talk_bytes) {
+        report_error(input->path, std::to_string(input->image.size()) +
+                                      " bytes, shorter than the 65536 bytes of talk data");
+        return -1;
+    }
+    input->records.assign(input->image.begin(),
+                          input->image.begin() + static_cast<long>(apple2_talk_bytes));
+    input->present = talk_record_count;
+    return 0;
+}
+
+int load_pc8801(talk_input* input)
+{
+    route_library_messages(input->path);
+    int disks = read_d88_image_from_buffer(&input->d88, input->image.data(),
+                                           static_cast<int32_t>(input->image.size()));
+    if (disks < 0) {
+        report_error(input->path, "not a readable D88 image");
+        return -1;
+    }
+    input->disk = get_d88_disk(&input->d88, input->disk_index);
+    if (input->disk == nullptr) {
+        report_error(input->path, "no disk " + std::to_string(input->disk_index) +
+                                      " in the image, which holds " + std::to_string(disks) +
+                                      (disks == 1 ? " disk" : " disks"));
+        return -1;
+    }
+    input->records.resize(talk_record_count * input->record_size);
+    for (int town = 0; town < talk_town_count; town++) {
+        for (int person = 0; person < talk_person_count; person++) {
+            talk_location location = {0, 0, 0};
+            const unsigned char* record =
+                fetch_d88_talk_record(input->disk, town, person, &location);
+            if (record == nullptr) {
+                input->missing = location;
+                return 0;
+            }
+            memcpy(input->record(town, person), record, input->record_size);
+            input->present++;
+        }
+    }
+    return 0;
+}
+
+int load_x68000(talk_input* input)
+{
+    route_library_messages(input->path);
+    uint8_t* bytes = static_cast<uint8_t*>(malloc(input->image.size()));
+    if (bytes == nullptr) {
+        report_error(input->path, "not enough memory to read it");
+        return -1;
+    }
+    memcpy(bytes, input->image.data(), input->image.size());
+    int32_t size = static_cast<int32_t>(input->image.size());
+    input->image.clear();
+    if (open_fat12_image_buffer(&input->fat12, input->path.c_str(), bytes, size, 0) < 0) {
+        report_error(input->path, "not a readable FAT12 image");
+        return -1;
+    }
+    const int32_t talk_bytes = talk_record_count * static_cast<int32_t>(input->record_size);
+    int32_t file_size = get_fat12_file_size(&input->fat12, talk_file_name, true);
+    if (file_size == -1) {
+        report_error(input->path, std::string("no ") + talk_file_name + " in the image");
+        return -1;
+    }
+    if (file_size != talk_bytes) {
+        report_error(input->path, std::string(talk_file_name) + " holds " +
+                                      std::to_string(file_size) + " bytes, not " +
+                                      std::to_string(talk_bytes));
+        return -1;
+    }
+    input->records.resize(static_cast<size_t>(talk_bytes));
+    if (read_fat12_file(&input->fat12, talk_file_name, input->records.data(), talk_bytes, true) < 0) {
+        report_error(input->path, std::string("cannot read ") + talk_file_name);
+        return -1;
+    }
+    input->present = talk_record_count;
+    return 0;
+}
+
+}  // namespace
+
+talk_input::~talk_input()
+{
+    free_d88_image(&d88, 0);
+    free_fat12_image(&fat12, false);
+}
+
+int load_talk_input(const std::string& path, int edition, int32_t disk_index, talk_input* input)
+{
+    input->path = path;
+    input->disk_index = disk_index;
+    if (edition < 0 && is_folder(path))
+        edition = edition_dos;
+    if (edition != edition_dos) {
+        if (is_folder(path)) {
+            report_error(path, std::string("a folder, not an image of the ") +
+                                   edition_infos[edition].title + " edition");
+            return -1;
+        }
+        if (!read_file(path, &input->image))
+            return -1;
+    }
+    if (edition < 0) {
+        if (looks_like_d88(input->image))
+            edition = edition_pc8801;
+        else if (has_fat12_layout_size(input->image.size()))
+            edition = edition_x68000;
+        else if (input->image.size() >= apple2_talk_bytes)
+            edition = edition_apple2;
+        else {
+            report_error(path, std::to_string(input->image.size()) +
+                                   " bytes: too short for any edition's talk data (name the "
+                                   "edition with --edition)");
+            return -1;
+        }
+    }
+    input->edition = static_cast<data_edition>(edition);
+    input->record_size = edition_infos[edition].profile->record_size;
+    switch (input->edition) {
+    case edition_dos:
+        return load_dos(input);
+    case edition_apple2:
+        return load_apple2(input);
+    case edition_pc8801:
+        return load_pc8801(input);
+    case edition_x68000:
+        return load_x68000(input);
+    case edition_count:
+        break;
+    }
+    return -1;
+}
+
+std::string record_name(const talk_input& input, int town, int person)
+{
+    std::string name = std::string("[") + town_labels[town] + "][" + std::to_string(person) + "]";
+    if (input.edition == edition_pc8801) {
+        char sector[16];
+        snprintf(sector, sizeof sector, " %02X/%02X/%02X", town_tracks[town].cylinder,
+                 town_tracks[town].head, person + 1);
+        name += sector;
+    }
+    return name;
+}

@@ -1,0 +1,57 @@
+// The talk data of one input, loaded through the editions' own libraries:
+// the 256 records, where each lies, and the storage they came from, kept
+// for writing edited records back.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "d88_image.h"
+#include "editions.h"
+#include "fat12_image.h"
+
+enum { talk_record_count = talk_town_count * talk_person_count };
+
+struct talk_input {
+    data_edition edition = edition_dos;
+    std::string path;        // as the user named it
+    int32_t disk_index = 0;  // the disk of a D88 image
+    unsigned record_size = 0;
+    // The records town-major; with fewer than 256 present (a PC-8801 record
+    // sector missing or unreadable), those in listing order before it.
+    std::vector<uint8_t> records;
+    int present = 0;
+    talk_location missing = {0, 0, 0};  // the sector of the first record not present
+
+    // The storage, as read.
+    std::vector<std::vector<uint8_t>> town_files;  // DOS: each town file whole
+    std::vector<uint8_t> image;                    // Apple II and PC-8801: the whole file
+    d88_image d88 = {0, nullptr};                  // PC-8801: the image read from it
+    d88_disk* disk = nullptr;                      // its chosen disk
+    fat12_image fat12 = {};                        // X68000: the open image
+
+    talk_input() = default;
+    talk_input(const talk_input&) = delete;
+    talk_input& operator=(const talk_input&) = delete;
+    ~talk_input();
+
+    const uint8_t* record(int town, int person) const
+    {
+        return records.data() + static_cast<size_t>(town * talk_person_count + person) * record_size;
+    }
+    uint8_t* record(int town, int person)
+    {
+        return records.data() + static_cast<size_t>(town * talk_person_count + person) * record_size;
+    }
+};
+
+// Loads path. edition: the edition to read it as, or -1 to tell it from the
+// input (a folder is DOS, a D88 image PC-8801, a file of a FAT12 layout's
+// size X68000, any other file of 65,536 bytes or more Apple II). 0, or -1
+// after printing why on standard error.
+int load_talk_input(const std::string& path, int edition, int32_t disk_index, talk_input* input);
+
+// Where a record lies, for messages: "[Paws][3]", and for the PC-8801
+// edition its sector as well: "[Paws][3] 16/00/04".
+std::string record_name(const talk_input& input, int town, int person);
