@@ -9,6 +9,7 @@
 #include "diagnostics.h"
 #include "disk_list.h"
 #include "export_records.h"
+#include "import_command.h"
 #include "talk_input.h"
 
 #ifdef _WIN32
@@ -85,6 +86,15 @@ int run_compare(const input_options& a, const input_options& b)
     return differing == 0 ? exit_success : exit_failure;
 }
 
+int run_import(const input_options& options, const import_options& import)
+{
+    talk_input input;
+    std::string edits_text;
+    if (read_text_file(import.edits_path, &edits_text) < 0 || load(options, &input) < 0)
+        return exit_failure;
+    return import_edits(&input, edits_text, import) == 0 ? exit_success : exit_failure;
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -97,6 +107,10 @@ int main(int argc, char** argv)
     app.set_version_flag("--version", "talkdata " TALKDATA_VERSION);
     app.require_subcommand(1);
     app.fallthrough(false);
+    app.failure_message([](const CLI::App*, const CLI::Error& error) {
+        return "talkdata: " + std::string(error.what()) +
+               "\nRun 'talkdata --help' for more information.\n";
+    });
 
     input_options export_input;
     std::string format = "text";
@@ -128,8 +142,29 @@ int main(int argc, char** argv)
     add_input_options(compare_command, &compare_a, "-a", "A");
     add_input_options(compare_command, &compare_b, "-b", "B");
 
+    input_options import_input;
+    import_options import;
+    CLI::App* import_command = app.add_subcommand(
+        "import", "write the texts of EDITS (JSON or TSV as export writes them) into INPUT's "
+                  "storage; every edit is checked first, and nothing is written when one fails");
+    import_command->add_option("EDITS", import.edits_path, "the edited export")->required();
+    import_command->add_option("INPUT", import_input.path, "the storage the export came from")
+        ->required();
+    CLI::Option* output = import_command->add_option(
+        "--output", import.output,
+        "write a new file (for DOS a new folder of sixteen town files) at this path, which must "
+        "not exist, and leave INPUT alone");
+    CLI::Option* in_place =
+        import_command->add_flag("--in-place", import.in_place, "replace INPUT's files");
+    output->excludes(in_place);
+    import_command->add_flag("--dry-run", import.dry_run,
+                             "write nothing; print what would change and the bytes left free");
+    add_input_options(import_command, &import_input, "", "INPUT");
+
     try {
         app.parse(argc, argv);
+        if (*import_command && import.output.empty() && !import.in_place)
+            throw CLI::RequiredError("--output or --in-place");
     } catch (const CLI::ParseError& error) {
         int code = app.exit(error);
         return code == 0 ? exit_success : exit_usage;
@@ -139,5 +174,7 @@ int main(int argc, char** argv)
         return run_export(export_input, format, join_marks);
     if (*disks_command)
         return list_d88_disks(disks_path, stdout) == 0 ? exit_success : exit_failure;
+    if (*import_command)
+        return run_import(import_input, import);
     return run_compare(compare_a, compare_b);
 }

@@ -1,0 +1,33 @@
+// The EDITS file of talkdata import: a JSON document or TSV rows as
+// talkdata export writes them, read into the records and fields it sets.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "editions.h"
+
+struct field_edit {
+    int slot;
+    std::string text;
+};
+
+struct record_edit {
+    int town;
+    int person;
+    std::string where;              // "line 12" or "record 4", for messages
+    bool has_header = false;
+    std::vector<int> header;        // the header bytes, question flag first
+    std::vector<field_edit> fields;
+};
+
+struct edits_file {
+    std::string edition;  // the "edition" of a JSON document, or empty
+    std::vector<record_edit> records;
+};
+
+// Reads the edits from text: JSON when its first character other than
+// white space is '{', else TSV. Every problem is appended to *problems
+// (with its line and column where the text is malformed); the edits are
+// usable when none was added.
+void read_edits(const std::string& text, edits_file* edits, std::vector<std::string>* problems);

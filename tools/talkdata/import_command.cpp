@@ -1,0 +1,94 @@
+#include "import_command.h"
+
+#include <cstdio>
+#include <cstdlib>
+
+#include "diagnostics.h"
+#include "record_update.h"
+#include "storage_write.h"
+#include "whole_file.h"
+
+namespace {
+
+const size_t largest_edits = 256u << 20;
+
+// "[Paws][3]: job, reply1; header; 12 bytes free"
+std::string describe_change(const talk_input& input, const record_change& change)
+{
+    std::string line = record_name(input, change.town, change.person) + ": ";
+    for (size_t i = 0; i < change.slots.size(); i++)
+        line += (i > 0 ? ", " : "") + std::string(field_names[change.slots[i]]);
+    if (change.header)
+        line += change.slots.empty() ? "header" : ", header";
+    return line + "; " + std::to_string(change.bytes_free) + " bytes free\n";
+}
+
+}  // namespace
+
+int read_text_file(const std::string& path, std::string* text)
+{
+    uint8_t* bytes = nullptr;
+    size_t size = 0;
+    file_status status = {file_step_none, 0};
+    if (read_whole_file(path.c_str(), largest_edits, &bytes, &size, &status) < 0) {
+        // An empty file holds no edits: it reads as an empty text.
+        if (status.failed == file_step_read && status.error_number == 0) {
+            text->clear();
+            return 0;
+        }
+        report_error(path, status.failed == file_step_open
+                               ? "cannot open: " + system_reason(status.error_number)
+                               : "cannot read: " + system_reason(status.error_number));
+        return -1;
+    }
+    text->assign(reinterpret_cast<const char*>(bytes), size);
+    free(bytes);
+    return 0;
+}
+
+int import_edits(talk_input* input, const std::string& edits_text, const import_options& options)
+{
+    if (input->present < talk_record_count) {
+        char sector[48];
+        snprintf(sector, sizeof sector, "cannot read sector %02X/%02X/%02X", input->missing.cylinder,
+                 input->missing.head, input->missing.sector);
+        report_error(input->path, sector);
+        return -1;
+    }
+    edits_file edits;
+    import_plan plan;
+    // The rows that read well are checked too, so that every problem is listed at once.
+    read_edits(edits_text, &edits, &plan.problems);
+    apply_edits(input, edits, &plan);
+    if (!plan.problems.empty()) {
+        for (const std::string& problem : plan.problems)
+            report_error(options.edits_path, problem);
+        report_error(options.edits_path, std::to_string(plan.problems.size()) +
+                                             (plan.problems.size() == 1 ? " problem" : " problems") +
+                                             ": nothing written");
+        return -1;
+    }
+    std::string report;
+    size_t fields = 0;
+    for (const record_change& change : plan.changes) {
+        report += describe_change(*input, change);
+        fields += change.slots.size();
+    }
+    std::string counts = std::to_string(plan.changes.size()) + " records, " +
+                         std::to_string(fields) + " fields";
+    if (options.dry_run) {
+        report += counts + " would change; nothing written (dry run)\n";
+        fputs(report.c_str(), stdout);
+        return 0;
+    }
+    if (plan.changes.empty() && options.output.empty()) {
+        fputs("nothing changes; nothing written\n", stdout);
+        return 0;
+    }
+    if (write_talk_storage(input, plan.changes, options.output) < 0)
+        return -1;
+    const std::string& target = options.output.empty() ? input->path : options.output;
+    report += counts + " changed; written to " + target + "\n";
+    fputs(report.c_str(), stdout);
+    return 0;
+}

@@ -1,0 +1,23 @@
+// talkdata import: edited texts from an EDITS file (JSON or TSV as export
+// writes them) written back into an input's storage, all or nothing.
+#pragma once
+
+#include <string>
+
+#include "edits_file.h"
+#include "talk_input.h"
+
+struct import_options {
+    std::string edits_path;
+    std::string output;  // a new path, or empty with in_place
+    bool in_place = false;
+    bool dry_run = false;
+};
+
+// Loads nothing itself: input is loaded, edits_text is the EDITS file.
+// Checks every edit, then writes (unless a dry run) and prints what
+// changed. 0, or -1 after listing every problem (nothing written).
+int import_edits(talk_input* input, const std::string& edits_text, const import_options& options);
+
+// Reads a whole text file: 0, or -1 after the error line.
+int read_text_file(const std::string& path, std::string* text);

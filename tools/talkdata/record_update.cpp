@@ -1,0 +1,191 @@
+#include "record_update.h"
+
+#include <cstring>
+#include <map>
+#include <utility>
+
+#include "record_fields.h"
+
+namespace {
+
+bool is_keyword_slot(const talk_profile* profile, int slot)
+{
+    return profile->keyword_offsets != nullptr && (slot == 5 || slot == 7);
+}
+
+// The edits of one record gathered from every row or entry that names it.
+struct gathered_record {
+    std::string where;
+    bool has_header = false;
+    std::vector<int> header;
+    std::map<int, std::string> texts;  // by slot
+};
+
+void gather_edits(const talk_input& input, const edits_file& edits,
+                  std::map<std::pair<int, int>, gathered_record>* gathered,
+                  std::vector<std::string>* problems)
+{
+    for (const record_edit& edit : edits.records) {
+        gathered_record& record = (*gathered)[{edit.town, edit.person}];
+        std::string name = record_name(input, edit.town, edit.person);
+        if (edit.has_header) {
+            if (record.has_header)
+                problems->push_back(edit.where + ": " + name + " header: given twice");
+            record.has_header = true;
+            record.header = edit.header;
+        }
+        for (const field_edit& field : edit.fields) {
+            if (record.texts.count(field.slot) != 0)
+                problems->push_back(edit.where + ": " + name + " " + field_names[field.slot] +
+                                    ": given twice");
+            record.texts[field.slot] = field.text;
+        }
+        if (record.where.empty())
+            record.where = edit.where;
+    }
+}
+
+// Checks the header bytes of an edit: 0, or -1 after adding the problem.
+int check_header(const talk_profile* profile, const std::string& name,
+                 const std::vector<int>& header, std::vector<std::string>* problems)
+{
+    if (header.size() != profile->header_count) {
+        problems->push_back(name + " header: " + std::to_string(header.size()) +
+                            " bytes, the record has " + std::to_string(profile->header_count));
+        return -1;
+    }
+    if (!is_valid_question_flag(static_cast<unsigned>(header[0]))) {
+        problems->push_back(name + " header: question flag " + std::to_string(header[0]) +
+                            " is not 0 to 6 or 10");
+        return -1;
+    }
+    return 0;
+}
+
+// Rebuilds one record from its edits into new_record. The change, or none
+// (slots empty and no header) when every byte stays.
+record_change update_record(const field_codec& codec, const talk_input& input, int town,
+                            int person, const gathered_record& edit, uint8_t* new_record,
+                            std::vector<std::string>* problems)
+{
+    const talk_profile* profile = codec.profile;
+    const uint8_t* old_record = input.record(town, person);
+    record_fields fields;
+    std::string unused;
+    split_record_fields(codec, old_record, &fields, &unused);  // passed when the input was checked
+    const std::string name = record_name(input, town, person);
+    record_change change;
+    change.town = town;
+    change.person = person;
+
+    // Every field's bytes: the edited ones encoded, the others as stored.
+    std::string bytes[talk_slot_count];
+    bool failed = false;
+    for (int slot = 0; slot < talk_slot_count; slot++) {
+        const uint8_t* stored = old_record + fields.start[slot];
+        bytes[slot].assign(reinterpret_cast<const char*>(stored), fields.length[slot]);
+        auto text = edit.texts.find(slot);
+        if (text == edit.texts.end())
+            continue;
+        encode_failure failure;
+        int result;
+        if (is_keyword_slot(profile, slot)) {
+            uint8_t field[keyword_field_size];
+            result = encode_keyword_field(codec, text->second, field, &failure);
+            if (result == 0)
+                bytes[slot].assign(reinterpret_cast<const char*>(field), keyword_field_size);
+        } else {
+            result = encode_talk_text(codec, text->second, &bytes[slot], &failure);
+        }
+        if (result < 0) {
+            problems->push_back(name + " " + field_names[slot] + ", character " +
+                                std::to_string(failure.character) + ": " + failure.reason);
+            failed = true;
+            continue;
+        }
+        if (bytes[slot].size() != fields.length[slot] ||
+            memcmp(bytes[slot].data(), stored, fields.length[slot]) != 0)
+            change.slots.push_back(slot);
+    }
+    if (edit.has_header) {
+        if (check_header(profile, name, edit.header, problems) < 0)
+            failed = true;
+        else
+            for (unsigned i = 0; i < profile->header_count; i++)
+                if (edit.header[i] != old_record[profile->header_offset + i])
+                    change.header = true;
+    }
+    if (failed || (change.slots.empty() && !change.header))
+        return change;
+
+    // The texts back to back in stored order, each with its NUL.
+    const unsigned room = profile->text_end - profile->text_offset;
+    unsigned used = 0;
+    for (unsigned k = 0; k < profile->stored_fields; k++)
+        used += static_cast<unsigned>(bytes[profile->field_order[k]].size()) + 1;
+    if (used > room) {
+        unsigned end = 0;
+        for (unsigned k = 0; k < profile->stored_fields; k++) {
+            unsigned slot = profile->field_order[k];
+            end += static_cast<unsigned>(bytes[slot].size()) + 1;
+            if (end > room) {
+                problems->push_back(name + " " + field_names[slot] + ": " +
+                                    std::to_string(used - room) + " bytes over the record's " +
+                                    std::to_string(room) + " bytes of text");
+                break;
+            }
+        }
+        change.slots.clear();
+        change.header = false;
+        return change;
+    }
+    memcpy(new_record, old_record, profile->record_size);
+    if (edit.has_header)
+        for (unsigned i = 0; i < profile->header_count; i++)
+            new_record[profile->header_offset + i] = static_cast<uint8_t>(edit.header[i]);
+    unsigned pos = profile->text_offset;
+    for (unsigned k = 0; k < profile->stored_fields; k++) {
+        const std::string& text = bytes[profile->field_order[k]];
+        memcpy(new_record + pos, text.data(), text.size());
+        pos += static_cast<unsigned>(text.size());
+        new_record[pos++] = 0;
+    }
+    memset(new_record + pos, 0, profile->text_end - pos);
+    if (profile->keyword_offsets != nullptr)
+        for (int k = 0; k < 2; k++)
+            memcpy(new_record + profile->keyword_offsets[k], bytes[k == 0 ? 5 : 7].data(),
+                   keyword_field_size);
+    change.bytes_free = profile->text_end - pos;
+    return change;
+}
+
+}  // namespace
+
+void apply_edits(talk_input* input, const edits_file& edits, import_plan* plan)
+{
+    field_codec codec;
+    prepare_field_codec(input->edition, &codec);
+    const std::string edition = edition_infos[input->edition].name;
+    if (!edits.edition.empty() && edits.edition != edition) {
+        plan->problems.push_back("the edits are for the " + edits.edition +
+                                 " edition, the input is of the " + edition + " edition");
+        return;
+    }
+    std::map<std::pair<int, int>, gathered_record> gathered;
+    gather_edits(*input, edits, &gathered, &plan->problems);
+
+    std::vector<uint8_t> records = input->records;
+    for (const auto& entry : gathered) {
+        int town = entry.first.first, person = entry.first.second;
+        uint8_t* new_record =
+            records.data() + static_cast<size_t>(town * talk_person_count + person) * input->record_size;
+        record_change change =
+            update_record(codec, *input, town, person, entry.second, new_record, &plan->problems);
+        if (!change.slots.empty() || change.header)
+            plan->changes.push_back(change);
+    }
+    if (plan->problems.empty())
+        input->records.swap(records);
+    else
+        plan->changes.clear();
+}
