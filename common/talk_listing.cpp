@@ -9,6 +9,26 @@
 
 namespace {
 
+// The slot after which the question block is printed, by question flag.
+// Flags 7-9 and every flag past the table are invalid: no_question_slot.
+const unsigned no_question_slot = talk_slot_count;
+const unsigned question_slots[] = {
+    talk_slot_reply2,   // 0
+    talk_slot_pronoun,  // 1
+    talk_slot_look,     // 2
+    talk_slot_job,      // 3
+    talk_slot_health,   // 4
+    talk_slot_reply1,   // 5
+    talk_slot_reply2,   // 6
+    no_question_slot,   // 7
+    no_question_slot,   // 8
+    no_question_slot,   // 9
+    talk_slot_reply2,   // 10
+};
+const unsigned question_flag_count = sizeof question_slots / sizeof *question_slots;
+
+
+
 const unsigned keyword_field_size = 6;
 const unsigned char keyword_padding = 0x20;
 
@@ -83,29 +103,6 @@ unsigned char* write_record_heading(talk_writer* writer, unsigned char* out,
     return out;
 }
 
-// The slot after which the question block is printed, by question flag.
-// Flags 7-9 and every flag past the table are invalid: no_question_slot.
-const unsigned no_question_slot = talk_slot_count;
-const unsigned question_slots[] = {
-    talk_slot_reply2,   // 0
-    talk_slot_pronoun,  // 1
-    talk_slot_look,     // 2
-    talk_slot_job,      // 3
-    talk_slot_health,   // 4
-    talk_slot_reply1,   // 5
-    talk_slot_reply2,   // 6
-    no_question_slot,   // 7
-    no_question_slot,   // 8
-    no_question_slot,   // 9
-    talk_slot_reply2,   // 10
-};
-const unsigned question_flag_count = sizeof question_slots / sizeof *question_slots;
-
-unsigned question_slot(unsigned char flag)
-{
-    return flag < question_flag_count ? question_slots[flag] : no_question_slot;
-}
-
 void print_illegal_data(const talk_profile* profile, int town, int person,
                         const talk_location* location)
 {
@@ -130,6 +127,11 @@ const unsigned char* fetch_buffer_record(void* context, int town, int person,
 }
 
 }  // namespace
+
+unsigned talk_question_slot(unsigned flag)
+{
+    return flag < question_flag_count ? question_slots[flag] : no_question_slot;
+}
 
 void print_talk_field(const talk_profile* profile, const unsigned char* text)
 {
@@ -163,7 +165,7 @@ int print_talk_data(const talk_profile* profile, talk_record_fetch fetch, void* 
                        location.sector);
                 return -1;
             }
-            unsigned question_after = question_slot(record[profile->header_offset]);
+            unsigned question_after = talk_question_slot(record[profile->header_offset]);
             if (question_after == no_question_slot) {
                 flush_talk_writer(&writer);
                 print_illegal_data(profile, town, person, &location);

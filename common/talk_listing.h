@@ -136,6 +136,10 @@ typedef const unsigned char* (*talk_record_fetch)(void* context, int town, int p
 int print_talk_data(const talk_profile* profile, const unsigned char* buffer);
 int print_talk_data(const talk_profile* profile, talk_record_fetch fetch, void* context);
 
+// The slot after which a record's question block is printed, from its
+// question flag; talk_slot_count for an invalid flag (7 to 9, 11 and above).
+unsigned talk_question_slot(unsigned flag);
+
 // Validity of one byte under char_rule_ascii or char_rule_apple2.
 bool check_talk_char(talk_char_rule rule, unsigned char code);
 
