@@ -32,22 +32,3 @@ int find_field(const std::string& name)
             return i;
     return -1;
 }
-
-bool is_valid_question_flag(unsigned flag)
-{
-    return flag <= 6 || flag == 10;
-}
-
-unsigned question_slot_of_flag(unsigned flag)
-{
-    switch (flag) {
-    case 5:
-        return 6;  // after the reply to keyword 1
-    case 0:
-    case 6:
-    case 10:
-        return 8;  // after the reply to keyword 2
-    default:
-        return flag;
-    }
-}

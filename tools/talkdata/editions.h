@@ -24,8 +24,3 @@ extern const char* const field_names[talk_slot_count];
 
 // The display slot of a field name, or -1.
 int find_field(const std::string& name);
-
-// The slot after which a record's question block stands, from its
-// question flag (a valid one).
-unsigned question_slot_of_flag(unsigned flag);
-bool is_valid_question_flag(unsigned flag);

@@ -56,7 +56,7 @@ void write_json_export(const talk_input& input, const std::vector<exported_recor
         item["person"] = record.person;
         item["location"] = record_location(input, record.town, record.person);
         item["header"] = record.header;
-        item["question_after"] = field_names[question_slot_of_flag(record.header[0])];
+        item["question_after"] = field_names[talk_question_slot(record.header[0])];
         nlohmann::ordered_json fields;
         for (unsigned slot = 0; slot < talk_slot_count; slot++)
             fields[field_names[slot]] = record.fields[slot];

@@ -40,11 +40,11 @@ void write_text_export(const talk_input& input, const std::vector<exported_recor
             text += (i > 0 ? " " : "") + std::string(hex);
         }
         text += '\n';
-        unsigned question_after = question_slot_of_flag(record.header[0]);
-        for (unsigned slot = 0; slot <= 8; slot++) {
+        unsigned question_after = talk_question_slot(record.header[0]);
+        for (unsigned slot = talk_slot_name; slot < talk_slot_question; slot++) {
             append_field(&text, labels[slot], record.fields[slot]);
             if (slot == question_after)
-                for (unsigned q = 9; q < talk_slot_count; q++)
+                for (unsigned q = talk_slot_question; q < talk_slot_count; q++)
                     append_field(&text, labels[q], record.fields[q]);
         }
         text += '\n';

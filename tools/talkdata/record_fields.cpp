@@ -13,7 +13,8 @@ std::string hex_byte(unsigned value)
 
 bool is_keyword_slot(const talk_profile* profile, unsigned slot)
 {
-    return profile->keyword_offsets != nullptr && (slot == 5 || slot == 7);
+    return profile->keyword_offsets != nullptr &&
+           (slot == talk_slot_keyword1 || slot == talk_slot_keyword2);
 }
 
 }  // namespace
@@ -23,7 +24,7 @@ int split_record_fields(const field_codec& codec, const uint8_t* record, record_
 {
     const talk_profile* profile = codec.profile;
     unsigned flag = record[profile->header_offset];
-    if (!is_valid_question_flag(flag)) {
+    if (talk_question_slot(flag) == talk_slot_count) {
         *problem = "question flag " + hex_byte(flag) + " is not 0 to 6 or 10";
         return -1;
     }
@@ -65,9 +66,9 @@ int split_record_fields(const field_codec& codec, const uint8_t* record, record_
     }
     fields->text_end = pos;
     if (profile->keyword_offsets != nullptr) {
-        fields->start[5] = profile->keyword_offsets[0];
-        fields->start[7] = profile->keyword_offsets[1];
-        fields->length[5] = fields->length[7] = keyword_field_size;
+        fields->start[talk_slot_keyword1] = profile->keyword_offsets[0];
+        fields->start[talk_slot_keyword2] = profile->keyword_offsets[1];
+        fields->length[talk_slot_keyword1] = fields->length[talk_slot_keyword2] = keyword_field_size;
     }
     return 0;
 }

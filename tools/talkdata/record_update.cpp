@@ -10,7 +10,8 @@ namespace {
 
 bool is_keyword_slot(const talk_profile* profile, int slot)
 {
-    return profile->keyword_offsets != nullptr && (slot == 5 || slot == 7);
+    return profile->keyword_offsets != nullptr &&
+           (slot == talk_slot_keyword1 || slot == talk_slot_keyword2);
 }
 
 // The edits of one record gathered from every row or entry that names it.
@@ -54,7 +55,7 @@ int check_header(const talk_profile* profile, const std::string& name,
                             " bytes, the record has " + std::to_string(profile->header_count));
         return -1;
     }
-    if (!is_valid_question_flag(static_cast<unsigned>(header[0]))) {
+    if (talk_question_slot(static_cast<unsigned>(header[0])) == talk_slot_count) {
         problems->push_back(name + " header: question flag " + std::to_string(header[0]) +
                             " is not 0 to 6 or 10");
         return -1;
@@ -153,7 +154,7 @@ record_change update_record(const field_codec& codec, const talk_input& input, i
     memset(new_record + pos, 0, profile->text_end - pos);
     if (profile->keyword_offsets != nullptr)
         for (int k = 0; k < 2; k++)
-            memcpy(new_record + profile->keyword_offsets[k], bytes[k == 0 ? 5 : 7].data(),
+            memcpy(new_record + profile->keyword_offsets[k], bytes[k == 0 ? talk_slot_keyword1 : talk_slot_keyword2].data(),
                    keyword_field_size);
     change.bytes_free = profile->text_end - pos;
     return change;
