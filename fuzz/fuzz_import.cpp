@@ -1,0 +1,68 @@
+// talkdata import on arbitrary EDITS files: the first byte picks the
+// edition of the sample data that the edits go into, the rest is the EDITS
+// text. The edits are applied in memory, as a dry run does. Each must be
+// refused with its problems listed and the records untouched, or leave
+// records that the listing core lists in full.
+#include <unistd.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+#include "edits_file.h"
+#include "record_update.h"
+#include "sample_data.h"
+#include "talk_input.h"
+
+namespace {
+
+struct loaded_samples {
+    talk_input inputs[edition_count];
+};
+
+// The sample data of every edition, written once to a folder of its own
+// and loaded as talkdata loads its inputs.
+loaded_samples* load_samples()
+{
+    static loaded_samples samples;
+    std::string folder = "/tmp/fuzz-import-" + std::to_string(getpid());
+    if (write_sample_data(folder) < 0)
+        abort();
+    const char* const inputs[edition_count] = {"dos", "velktown.dsk", "velk-towne.d88",
+                                               "velk-britannia.xdf"};
+    for (int e = 0; e < edition_count; e++)
+        if (load_talk_input(folder + "/" + inputs[e], e, 0, &samples.inputs[e]) < 0)
+            abort();
+    std::string remove_command = "rm -rf '" + folder + "'";
+    if (system(remove_command.c_str()) != 0)
+        abort();
+    return &samples;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
+{
+    static loaded_samples* samples = load_samples();
+    if (size == 0)
+        return 0;
+    talk_input& input = samples->inputs[data[0] % edition_count];
+    std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
+
+    std::vector<uint8_t> before = input.records;
+    edits_file edits;
+    import_plan plan;
+    read_edits(text, &edits, &plan.problems);
+    apply_edits(&input, edits, &plan);
+    if (!plan.problems.empty()) {
+        if (input.records != before || !plan.changes.empty())
+            abort();  // a refusal changes nothing
+        return 0;
+    }
+    const talk_profile* profile = edition_infos[input.edition].profile;
+    if (print_talk_data(profile, input.records.data()) != 0)
+        abort();  // every record the import leaves lists
+    input.records.swap(before);
+    return 0;
+}
