@@ -1,0 +1,361 @@
+// talkdata as a user runs it: exports against the listing tools, compare,
+// disks, and imports whose results are read back, refused or checked by
+// other tools.
+#include <gtest/gtest.h>
+
+#include <fstream>
+#include <nlohmann/json.hpp>
+#include <string>
+#include <vector>
+
+#include "cp932.h"
+#include "d88_builder.h"
+#include "host_programs.h"
+#include "run_process.h"
+#include "talk_records.h"
+#include "test_files.h"
+
+namespace {
+
+struct edition_sample {
+    const char* name;
+    const char* input;   // in the sample folder
+    const char* lister;  // the listing tool of the edition
+};
+
+const edition_sample samples[] = {
+    {"dos", "dos", TALKDIR_PATH},
+    {"apple2", "velktown.dsk", TALKDSK_PATH},
+    {"pc8801", "velk-towne.d88", TALKD88_PATH},
+    {"x68000", "velk-britannia.xdf", TALKXDF_PATH},
+};
+
+// The sample data, made once for all tests.
+const std::string& sample_folder()
+{
+    static temp_dir folder;
+    static bool made = run_process(MAKE_SAMPLES_PATH, {folder.path()}, folder.path()).exit_code == 0;
+    EXPECT_TRUE(made);
+    return folder.path();
+}
+
+process_result talkdata(const std::vector<std::string>& args, const std::string& cwd = "")
+{
+    return run_process(TALKDATA_PATH, args, cwd.empty() ? sample_folder() : cwd);
+}
+
+// A listing tool's output as UTF-8 with line feeds.
+std::string listing_in_utf8(const edition_sample& sample)
+{
+    process_result listing = run_process(sample.lister, {sample.input}, sample_folder());
+    EXPECT_EQ(listing.exit_code, 0) << sample.lister;
+    std::string text;
+    for (char c : listing.out)
+        if (c != '\r')
+            text += c;
+    return cp932_text_to_utf8(text.c_str());
+}
+
+std::string tsv_row(int town, int person, const std::string& field, const std::string& text)
+{
+    return std::to_string(town) + "\t" + talk_town_label(town) + "\t" + std::to_string(person) +
+           "\t" + field + "\t" + text + "\n";
+}
+
+const std::string tsv_header = "town\ttown_label\tperson\tfield\ttext\n";
+
+TEST(Talkdata, TextExportIsTheListingInUtf8)
+{
+    for (const edition_sample& sample : samples) {
+        process_result exported = talkdata({"export", sample.input});
+        EXPECT_EQ(exported.exit_code, 0) << sample.name << exported.err;
+        EXPECT_EQ(exported.out, listing_in_utf8(sample)) << sample.name;
+    }
+}
+
+// The listing's block of a record, made from its JSON fields.
+std::string listing_block(const nlohmann::json& record, bool japanese)
+{
+    static const char* const english[] = {"\tname:\t", "\tpronoun:\t", "\tlook:\t",
+                                          "\tjob:\t", "\thealth:\t", "\tword1:\t", "\t\t",
+                                          "\tword2:\t", "\t\t", "\tquestion:\n\t\t", "\tyes:\t",
+                                          "\tno:\t"};
+    static const char* const japanese_labels[] = {"\t名前:\t", "\t代名詞:\t", "\t見る:\t",
+                                                  "\t仕事:\t", "\tからだ:\t", "\t会話1:\t",
+                                                  "\t\t", "\t会話2:\t", "\t\t", "\t質問:\t",
+                                                  "\tはい:\t", "\tいいえ:\t"};
+    static const char* const names[] = {"name", "pronoun", "look", "job", "health", "keyword1",
+                                        "reply1", "keyword2", "reply2", "question", "yes", "no"};
+    std::string block = "[" + record["town_label"].get<std::string>() + "][" +
+                        std::to_string(record["person"].get<int>()) + "]\n\t\t";
+    for (size_t i = 0; i < record["header"].size(); i++) {
+        char hex[4];
+        snprintf(hex, sizeof hex, "%02X", record["header"][i].get<int>());
+        block += (i > 0 ? " " : "") + std::string(hex);
+    }
+    block += "\n";
+    auto field = [&](int slot) {
+        std::string text = record["fields"][names[slot]].get<std::string>();
+        block += japanese ? japanese_labels[slot] : english[slot];
+        for (size_t i = 0; i < text.size(); i++)
+            block += text[i] == '\n' && i + 1 < text.size() ? std::string("\n\t\t") : text.substr(i, 1);
+        block += "\n";
+    };
+    std::string after = record["question_after"].get<std::string>();
+    for (int slot = 0; slot <= 8; slot++) {
+        field(slot);
+        if (after == names[slot])
+            for (int q = 9; q < 12; q++)
+                field(q);
+    }
+    return block + "\n";
+}
+
+TEST(Talkdata, JsonExportReadsBackAsTheListingsFields)
+{
+    for (const edition_sample& sample : samples) {
+        process_result exported = talkdata({"export", "--format", "json", sample.input});
+        ASSERT_EQ(exported.exit_code, 0) << sample.name << exported.err;
+        nlohmann::json document = nlohmann::json::parse(exported.out);
+        EXPECT_EQ(document["edition"], sample.name);
+        EXPECT_EQ(document["input"], sample.input);
+        ASSERT_EQ(document["records"].size(), 256u) << sample.name;
+        bool japanese = std::string(sample.name) == "pc8801" || std::string(sample.name) == "x68000";
+        std::string listing;
+        for (const nlohmann::json& record : document["records"])
+            listing += listing_block(record, japanese);
+        EXPECT_EQ(listing, listing_in_utf8(sample)) << sample.name;
+    }
+}
+
+TEST(Talkdata, CompareShowsOnlyRealDifferences)
+{
+    process_result japanese = talkdata({"compare", "velk-towne.d88", "velk-britannia.xdf"});
+    EXPECT_EQ(japanese.exit_code, 0);
+    EXPECT_EQ(japanese.out, "town\ttown_label\tperson\tfield\ta\tb\n");
+    EXPECT_EQ(japanese.err, text_output("talkdata: compared 256 records, 3072 fields: 0 fields in "
+                                        "0 records differ\n"));
+
+    process_result english = talkdata({"compare", "dos", "velktown.dsk"});
+    EXPECT_EQ(english.exit_code, 1);
+    std::string rows = "town\ttown_label\tperson\tfield\ta\tb\n";
+    const int persons[][2] = {{0, 0}, {2, 5}, {4, 10}, {6, 15}, {9, 4}, {11, 9}, {13, 14}};
+    for (const auto& person : persons)
+        rows += tsv_row(person[0], person[1], "no", "As thou wilt.\tAS YOU WISH.");
+    EXPECT_EQ(english.out, rows);
+    EXPECT_EQ(english.err, text_output("talkdata: compared 256 records, 3072 fields: 7 fields in 7 "
+                                       "records differ\n"));
+
+    process_result trouble = talkdata({"compare", "dos", "missing.dsk"});
+    EXPECT_EQ(trouble.exit_code, 2);
+}
+
+TEST(Talkdata, DisksListsEachDiskAndTheErrorOfADamagedOne)
+{
+    byte_vector talk = make_talk_buffer(talk_edition::pc8801, [](int town, int person) {
+        return make_talk_record(talk_edition::pc8801, {0, 1, 2, 3},
+                                {"\x41", "", "", "", "", "", "", "", "", "", "", ""});
+    });
+    d88_disk_builder towne = make_d88_talk_disk(talk);
+    towne.name = {'T', 'O', 'W', 'N', 'E'};
+    d88_disk_builder damaged;
+    damaged.name = {'B', 'A', 'D'};
+    damaged.write_protect = 0x10;
+    damaged.track_offsets[3] = 700;  // past the disk's end
+    d88_disk_builder blank;
+    blank.name = {'D', 'A', 'T', 'A', 0x09};
+    blank.media_type = 0x20;
+    blank.add_track(0, make_d88_track(0, 0, 1, 2, 1, 0xE5));
+    temp_dir dir;
+    write_file(dir.file("three.d88"), d88_file({towne.bytes(), damaged.bytes(), blank.bytes()}));
+
+    process_result disks = talkdata({"disks", "three.d88"}, dir.path());
+    EXPECT_EQ(disks.exit_code, 1);
+    EXPECT_EQ(disks.out,
+              "index\tname\tprotected\tmedia\tbytes\ttracks\tsectors\ttalk data\n"
+              "0\tTOWNE\tno\t2D\t" + std::to_string(towne.end()) + "\t21\t288\tyes\n"
+              "1\tBAD\tyes\t2D\t688\t-\t-\terror: illegal data: [BAD] track 3 offset = 0x000002BC\n"
+              "2\tDATA{09}\tno\t2HD\t" + std::to_string(blank.end()) + "\t1\t2\tno\n");
+    EXPECT_EQ(disks.err, "");
+}
+
+struct import_case {
+    const char* input;
+    const char* format;
+};
+
+// Export, import the unchanged export to a new path: the same bytes.
+void expect_unchanged_round_trip(const std::string& folder, const std::string& input,
+                                 const std::vector<std::string>& options = {})
+{
+    for (const char* format : {"json", "tsv"}) {
+        std::vector<std::string> args = {"export", "--format", format};
+        args.insert(args.end(), options.begin(), options.end());
+        args.push_back(input);
+        process_result exported = talkdata(args, folder);
+        ASSERT_EQ(exported.exit_code, 0) << input << exported.err;
+        std::string edits = folder + "/edits." + format;
+        std::string output = folder + "/out-" + format;
+        write_file(edits, exported.out);
+        args = {"import", edits, input, "--output", output};
+        args.insert(args.end(), options.begin(), options.end());
+        process_result imported = talkdata(args, folder);
+        EXPECT_EQ(imported.exit_code, 0) << input << " " << format << imported.err;
+        if (input == "dos")
+            for (const char* name : dos_town_file_names)
+                EXPECT_EQ(read_file(output + "/" + name), read_file(folder + "/dos/" + name)) << name;
+        else
+            EXPECT_EQ(read_file(output), read_file(folder + "/" + input)) << input << " " << format;
+    }
+}
+
+TEST(Talkdata, UnchangedExportsImportToTheSameBytes)
+{
+    for (const edition_sample& sample : samples) {
+        temp_dir dir;
+        ASSERT_EQ(run_process(MAKE_SAMPLES_PATH, {dir.path()}, dir.path()).exit_code, 0);
+        expect_unchanged_round_trip(dir.path(), sample.input);
+    }
+    // Records with bytes behind their last NUL, on a multi-disk image laid
+    // out unlike the writer's layout: a 672-byte header disk before it,
+    // tracks out of slot order and gaps between them.
+    byte_vector talk = make_talk_buffer(talk_edition::pc8801, [](int town, int person) {
+        return make_raw_talk_record(talk_edition::pc8801, {static_cast<unsigned char>(person % 7), 0, 0, 0},
+                                    {"\x41", "\xB1", "", "", "", "", "", "", "", "", "", ""}, 0x5A);
+    });
+    d88_disk_builder first;
+    first.header_size = 672;
+    first.add_track(0, make_d88_track(0, 0, 1, 1, 1, 0x11));
+    d88_disk_builder towne;
+    towne.append(byte_vector(32, 0xEE));
+    for (int town = 16 - 1; town >= 0; town--) {
+        d88_track_image track;
+        for (int person = 0; person < 16; person++) {
+            d88_sector_image sector;
+            sector.cylinder = static_cast<uint8_t>(talk_track_cylinder(town));
+            sector.head = static_cast<uint8_t>(talk_track_head(town));
+            sector.record = static_cast<uint8_t>(person + 1);
+            sector.sectors_in_track = 16;
+            auto start = talk.begin() + (town * 16 + person) * 256;
+            sector.data.assign(start, start + 256);
+            track.push_back(sector);
+        }
+        towne.add_track(talk_track_slot(town), track);
+        towne.append(byte_vector(5, 0xEE));
+    }
+    temp_dir dir;
+    write_file(dir.file("multi.d88"), d88_file({first.bytes(), towne.bytes(), first.bytes()}));
+    expect_unchanged_round_trip(dir.path(), "multi.d88", {"-i", "1"});
+}
+
+// A field's new text in each edition, the TSV row that sets it, and the
+// row of the export afterwards.
+struct change_case {
+    const char* input;
+    const char* text;      // as the EDITS row holds it
+    const char* exported;  // as the export shows it afterwards
+};
+
+TEST(Talkdata, OneChangedFieldChangesExactlyThatField)
+{
+    const change_case cases[] = {
+        {"dos", "Thou art {7B}welcome{7D}.\\nTruly.", "Thou art {7B}welcome}.\\nTruly."},
+        {"velktown.dsk", "I WEAVE.\\nNO MORE.", "I WEAVE.\\nNO MORE."},
+        {"velk-towne.d88", "ダンジョン{60}", "タ゛ンシ゛ョン{60}"},
+        {"velk-britannia.xdf", "漢字① Ab", "漢字①　Ａｂ"},
+    };
+    for (const change_case& c : cases) {
+        temp_dir dir;
+        ASSERT_EQ(run_process(MAKE_SAMPLES_PATH, {dir.path()}, dir.path()).exit_code, 0);
+        std::string before = talkdata({"export", "--format", "tsv", c.input}, dir.path()).out;
+        write_file(dir.file("edit.tsv"), tsv_header + tsv_row(12, 3, "job", c.text));
+        process_result imported =
+            talkdata({"import", "--in-place", "edit.tsv", c.input}, dir.path());
+        EXPECT_EQ(imported.exit_code, 0) << c.input << imported.err;
+        std::string after = talkdata({"export", "--format", "tsv", c.input}, dir.path()).out;
+        std::string row_start = tsv_row(12, 3, "job", "");
+        row_start.pop_back();
+        size_t at = before.find(row_start);
+        ASSERT_NE(at, std::string::npos);
+        std::string expected = before.substr(0, at) + row_start + c.exported +
+                               before.substr(before.find('\n', at));
+        EXPECT_EQ(after, expected) << c.input;
+        // The listing tool lists the result in full, as the text export shows it.
+        edition_sample sample = {"", c.input, nullptr};
+        for (const edition_sample& s : samples)
+            if (std::string(s.input) == c.input)
+                sample.lister = s.lister;
+        process_result listing = run_process(sample.lister, {c.input}, dir.path());
+        EXPECT_EQ(listing.exit_code, 0) << c.input;
+        EXPECT_EQ(talkdata({"export", c.input}, dir.path()).out,
+                  cp932_text_to_utf8(listing.out.c_str()));
+    }
+}
+
+TEST(Talkdata, ImportListsEveryProblemAndWritesNothing)
+{
+    temp_dir dir;
+    ASSERT_EQ(run_process(MAKE_SAMPLES_PATH, {dir.path()}, dir.path()).exit_code, 0);
+    std::string long_text(300, 'X');
+    write_file(dir.file("bad.tsv"), tsv_header + tsv_row(12, 3, "job", long_text) +
+                                        tsv_row(0, 1, "name", "lower") +
+                                        tsv_row(0, 2, "keyword1", "SEVENXX") +
+                                        "16\tX\t0\tname\tA\n" + "1\tX\t0\tjobs\tA\\q\n" +
+                                        tsv_row(0, 0, "yes", "FINE."));
+    byte_vector image = read_file(dir.file("velktown.dsk"));
+    process_result refused = talkdata({"import", "--in-place", "bad.tsv", "velktown.dsk"}, dir.path());
+    EXPECT_EQ(refused.exit_code, 1);
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err,
+              text_output("talkdata: bad.tsv: line 5, column 1: town '16' does not exist (0 to 15)\n"
+                          "talkdata: bad.tsv: line 6, column 7: field 'jobs' does not exist\n"
+                          "talkdata: bad.tsv: line 6, column 13: unknown escape (\\\\, \\t, \\n and \\r are known)\n"
+                          "talkdata: bad.tsv: [Castle of Lord Varnel][1] name, character 1: 'l' (U+006C): the Apple II edition has capital letters only\n"
+                          "talkdata: bad.tsv: [Castle of Lord Varnel][2] keyword1, character 7: a keyword holds at most 6 characters, this one 7\n"
+                          "talkdata: bad.tsv: [Paws][3] job: 93 bytes over the record's 239 bytes of text\n"
+                          "talkdata: bad.tsv: 6 problems: nothing written\n"));
+    EXPECT_EQ(read_file(dir.file("velktown.dsk")), image);
+
+    write_file(dir.file("flag.json"),
+               R"({"records": [{"town": 3, "person": 5, "header": [7, 0, 0, 0]},)"
+               R"( {"town": 3, "person": 5, "fields": {"job": "ｱ"}}]})");
+    process_result flag = talkdata({"import", "--in-place", "flag.json", "velk-britannia.xdf"}, dir.path());
+    EXPECT_EQ(flag.exit_code, 1);
+    EXPECT_EQ(flag.err,
+              text_output("talkdata: flag.json: [Serpent's Hold][5] job, character 1: 'ｱ' (U+FF71) is half-width katakana, which the X68000 edition cannot store\n"
+                          "talkdata: flag.json: [Serpent's Hold][5] header: question flag 7 is not 0 to 6 or 10\n"
+                          "talkdata: flag.json: 2 problems: nothing written\n"));
+    write_file(dir.file("broken.json"), "{\"records\": [\n  {\"town\": 1,, }]}");
+    process_result broken = talkdata({"import", "--output", "new.d88", "broken.json", "velk-towne.d88"}, dir.path());
+    EXPECT_EQ(broken.exit_code, 1);
+    EXPECT_EQ(broken.err,
+              text_output("talkdata: broken.json: malformed JSON at line 2, column 15: syntax error while parsing object key - unexpected ','; expected string literal\n"
+                          "talkdata: broken.json: 1 problem: nothing written\n"));
+    EXPECT_FALSE(std::ifstream(dir.file("new.d88")).good());
+}
+
+TEST(Talkdata, ImportedImagesPassOtherTools)
+{
+    std::string fsck = find_host_program("fsck.fat");
+    std::string mtype = find_host_program("mtype");
+    std::string floptool = find_host_program("floptool");
+    if (fsck.empty() || mtype.empty() || floptool.empty())
+        GTEST_SKIP() << "fsck.fat, mtype or floptool is not installed";
+    temp_dir dir;
+    ASSERT_EQ(run_process(MAKE_SAMPLES_PATH, {dir.path()}, dir.path()).exit_code, 0);
+    write_file(dir.file("edit.tsv"), tsv_header + tsv_row(5, 2, "reply1", "新しい 返事"));
+    for (const char* input : {"velk-britannia.xdf", "velk-towne.d88"})
+        ASSERT_EQ(talkdata({"import", "--in-place", "edit.tsv", input}, dir.path()).exit_code,
+                  input == std::string("velk-towne.d88") ? 1 : 0);
+    EXPECT_EQ(run_process(fsck, {"-n", "velk-britannia.xdf"}, dir.path()).exit_code, 0);
+    process_result typed = run_process(mtype, {"-i", "velk-britannia.xdf", "::TALKDATA.BIN"}, dir.path());
+    EXPECT_EQ(typed.exit_code, 0);
+    EXPECT_EQ(typed.out.size(), 131072u);
+    write_file(dir.file("kana.tsv"), tsv_header + tsv_row(5, 2, "reply1", "あたらしい　へんし゛"));
+    ASSERT_EQ(talkdata({"import", "--in-place", "kana.tsv", "velk-towne.d88"}, dir.path()).exit_code, 0);
+    process_result identified = run_process(floptool, {"identify", "velk-towne.d88"}, dir.path());
+    EXPECT_EQ(identified.exit_code, 0);
+    EXPECT_NE(identified.out.find("d88"), std::string::npos) << identified.out;
+}
+
+}  // namespace
