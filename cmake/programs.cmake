@@ -61,6 +61,16 @@ talk_program(talkdsk
   ERRORS_TO stdout ERROR_EXIT 1
   HELP_EXIT 1 HELP_START "usage: talkdsk [options]")
 
+# talkdata: errors on standard error, --help prints the usage and exits
+# with 0; a damaged input is an error (1), a wrong command line a usage
+# error (2).
+talk_program(talkdata
+  SAMPLE_RUN "export --format json velk-towne.d88"
+  FAILING_RUNS "export missing.d88" "export --edition x68000 velktown.dsk" "disks cut.d88"
+               "import --dry-run --in-place cut.d88 velk-britannia.xdf"
+  ERRORS_TO stderr ERROR_EXIT 1
+  HELP_EXIT 0 HELP_START "The talk data of every edition")
+
 # Runs the program file EXE of program NAME with --help and stops with an
 # error unless it does what the list says: the exit code, output that
 # begins as given, nothing on standard error.

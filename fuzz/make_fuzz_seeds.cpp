@@ -151,6 +151,27 @@ void write_fat12_seeds(const fs::path& folder)
     }
 }
 
+// Edits for talkdata import: the first byte picks the edition, the rest is
+// a TSV or JSON file as an export writes it, with texts of each edition.
+void write_import_seeds(const fs::path& folder)
+{
+    const char* const tsv[4] = {
+        "12\tPaws\t3\tjob\tI mend {7B}nets}.\\nNo more.\n0\tCastle\t0\tname\tAlda\n",
+        "12\tPaws\t3\tkeyword1\tNETS\n12\tPaws\t3\tno\tAS YOU WISH.\n",
+        "12\tPaws\t3\tjob\t\xe3\x83\x80\xe3\x83\xb3{60}\\n\xef\xbc\xa1\n",
+        "12\tPaws\t3\tjob\t\xe6\xbc\xa2\xe5\xad\x97{8260}\n3\tX\t5\tyes\tA b\n",
+    };
+    for (unsigned char which = 0; which < 4; which++) {
+        std::string text = std::string(1, static_cast<char>(which)) +
+                           "town\ttown_label\tperson\tfield\ttext\n" + tsv[which];
+        write_seed(folder, "tsv" + std::to_string(which), byte_vector(text.begin(), text.end()));
+    }
+    std::string json = std::string(1, '\3') +
+                       R"({"edition": "x68000", "records": [{"town": 1, "person": 2, )"
+                       R"("header": [3, 0, 0, 0], "fields": {"name": "A", "yes": "\n"}}]})";
+    write_seed(folder, "json3", byte_vector(json.begin(), json.end()));
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -164,6 +185,7 @@ int main(int argc, char** argv)
     write_command_line_seeds(corpus / "command_line");
     write_d88_seeds(corpus / "d88");
     write_fat12_seeds(corpus / "fat12");
+    write_import_seeds(corpus / "import");
     printf("seeds written to %s\n", corpus.string().c_str());
     return 0;
 }

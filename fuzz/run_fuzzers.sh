@@ -13,7 +13,7 @@ cd "$(dirname "$0")/.."
 seconds=${1:-60}
 shift || true
 targets=("$@")
-[ ${#targets[@]} -gt 0 ] || targets=(listing command_line d88 fat12)
+[ ${#targets[@]} -gt 0 ] || targets=(listing command_line d88 fat12 import)
 
 build=build/fuzz
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \

@@ -1,0 +1,11 @@
+// Invented sample data of every edition, for the demo, for trying the
+// programs and for the fuzz targets: the DOS town files in "dos/", the
+// Apple II image "velktown.dsk", the PC-8801 image "velk-towne.d88" and the
+// X68000 image "velk-britannia.xdf".
+#pragma once
+
+#include <string>
+
+// Writes the samples into folder (made when missing): 0, or -1 after
+// printing why.
+int write_sample_data(const std::string& folder);
