@@ -282,6 +282,22 @@ std::string tail_of(const std::string& out)
 
 // Every rule the run breaks, one line each; empty when it keeps them all.
 // lister: the sample's lister when the program is that lister, else null.
+// True when every line of text is a warning ("NAME: ...: warning: ..."),
+// which a program that reports on standard error may print on success.
+bool only_warnings(const std::string& text)
+{
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        if (text.substr(start, end - start).find(": warning: ") == std::string::npos)
+            return false;
+        start = end + 1;
+    }
+    return true;
+}
+
 std::string check_run(const talk_program& program, const sweep_tool* lister,
                       const sweep_variant& v, const timed_run& run,
                       const std::string& intact_listing)
@@ -296,7 +312,7 @@ std::string check_run(const talk_program& program, const sweep_tool* lister,
     if (r.exit_code != 0 && !failed)
         problems += "  exit code " + std::to_string(r.exit_code) +
                     (r.exit_code == -1 ? " (ended by a signal)" : "") + "\n";
-    if (!r.err.empty() && !(failed && program.errors_to_stderr))
+    if (!r.err.empty() && !(program.errors_to_stderr && (failed || only_warnings(r.err))))
         problems += "  standard error: " + tail_of(r.err) + "\n";
     if (failed && program.errors_to_stderr && r.err.empty())
         problems += "  exit code " + std::to_string(r.exit_code) + " without a message\n";

@@ -108,7 +108,7 @@ int list_d88_disks(const std::string& path, FILE* out)
     const uint8_t* cursor = bytes;
     for (int index = 0; remainder > 0; index++) {
         if (remainder < d88_header_size && remainder != d88_short_header_size) {
-            report_error(path, std::to_string(remainder) +
+            report_error(path, "warning: " + std::to_string(remainder) +
                                    " bytes after the last disk are too few for a disk; ignored");
             break;
         }

@@ -115,11 +115,30 @@ int load_apple2(talk_input* input)
     return 0;
 }
 
+// The library's lines of a read: errors when it failed, else warnings
+// (trailing bytes too few for a disk are skipped with a line of their own).
+void report_library_lines(const std::string& path, const std::string& lines, bool failed)
+{
+    size_t start = 0;
+    while (start < lines.size()) {
+        size_t end = lines.find('\n', start);
+        if (end == std::string::npos)
+            end = lines.size();
+        report_error(path, (failed ? "" : "warning: ") + lines.substr(start, end - start));
+        start = end + 1;
+    }
+}
+
 int load_pc8801(talk_input* input)
 {
-    route_library_messages(input->path);
-    int disks = read_d88_image_from_buffer(&input->d88, input->image.data(),
+    std::string lines;
+    int disks;
+    {
+        library_message_capture capture(&lines);
+        disks = read_d88_image_from_buffer(&input->d88, input->image.data(),
                                            static_cast<int32_t>(input->image.size()));
+    }
+    report_library_lines(input->path, lines, disks < 0);
     if (disks < 0) {
         report_error(input->path, "not a readable D88 image");
         return -1;
