@@ -167,6 +167,18 @@ int write_pc8801(talk_input* input, const std::vector<record_change>& changes,
     std::vector<uint8_t> bytes = input->image;
     for (const record_change& change : changes) {
         size_t position = d88_record_position(*input, change.town, change.person);
+        // The sector's bytes in the file must be those the model was read
+        // from; anything else is not written over.
+        const d88_sector* sector =
+            find_d88_sector(input->disk, town_tracks[change.town].cylinder,
+                            town_tracks[change.town].head, change.person + 1);
+        if (position + record_size > bytes.size() ||
+            memcmp(bytes.data() + position, sector->data, record_size) != 0) {
+            report_error(input->path, "cannot find the sector of " +
+                                          record_name(*input, change.town, change.person) +
+                                          " in the file; nothing written");
+            return -1;
+        }
         memcpy(bytes.data() + position, input->record(change.town, change.person), record_size);
     }
     return replace_whole_file(target, bytes);
