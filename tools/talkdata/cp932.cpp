@@ -16,12 +16,11 @@ std::vector<std::pair<char32_t, unsigned>> make_character_pairs()
 {
     std::vector<std::pair<char32_t, unsigned>> pairs;
     pairs.reserve(cp932_pair_count);
-    const uint16_t* alternates_end = cp932_alternate_pairs + cp932_alternate_count;
     for (unsigned index = 0; index < cp932_pair_count; index++) {
         char32_t unit = cp932_pair_units[index];
         unsigned pair = cp932_pair_of_index(index);
         if (unit == 0 || (unit >= private_use_first && unit <= private_use_last) ||
-            std::binary_search(cp932_alternate_pairs, alternates_end, pair))
+            is_cp932_alternate_pair(pair))
             continue;
         pairs.emplace_back(unit, pair);
     }
@@ -30,6 +29,12 @@ std::vector<std::pair<char32_t, unsigned>> make_character_pairs()
 }
 
 }  // namespace
+
+bool is_cp932_alternate_pair(unsigned pair)
+{
+    return std::binary_search(cp932_alternate_pairs, cp932_alternate_pairs + cp932_alternate_count,
+                              pair);
+}
 
 char32_t cp932_character(unsigned lead, unsigned trail)
 {

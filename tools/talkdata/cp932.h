@@ -49,6 +49,9 @@ inline unsigned cp932_pair_of_index(unsigned index)
     return (lead < 0xA0 ? lead : lead + 0x40) << 8 | (trail < 0x7F ? trail : trail + 1);
 }
 
+// True for a pair whose character CP932 writes with another pair.
+bool is_cp932_alternate_pair(unsigned pair);
+
 // The character of a pair, or 0.
 char32_t cp932_character(unsigned lead, unsigned trail);
 

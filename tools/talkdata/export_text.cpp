@@ -12,11 +12,14 @@ namespace {
 void append_field(std::string* out, const std::string& label, const std::string& text)
 {
     *out += label;
-    for (size_t i = 0; i < text.size(); i++) {
-        *out += text[i];
-        if (text[i] == '\n' && i + 1 < text.size())
-            *out += "\t\t";
+    size_t start = 0;
+    for (size_t end = text.find('\n'); end != std::string::npos && end + 1 < text.size();
+         end = text.find('\n', start)) {
+        out->append(text, start, end + 1 - start);
+        *out += "\t\t";
+        start = end + 1;
     }
+    out->append(text, start, std::string::npos);
     *out += '\n';
 }
 
@@ -31,13 +34,16 @@ void write_text_export(const talk_input& input, const std::vector<exported_recor
         labels[slot] = cp932_text_to_utf8(profile->labels[slot]);
 
     std::string text;
+    text.reserve(records.size() * 1024);
     for (const exported_record& record : records) {
         text += std::string("[") + town_labels[record.town] + "][" + std::to_string(record.person) +
                 "]\n\t\t";
+        static const char digits[] = "0123456789ABCDEF";
         for (size_t i = 0; i < record.header.size(); i++) {
-            char hex[4];
-            snprintf(hex, sizeof hex, "%02X", record.header[i]);
-            text += (i > 0 ? " " : "") + std::string(hex);
+            if (i > 0)
+                text += ' ';
+            text += digits[record.header[i] >> 4];
+            text += digits[record.header[i] & 0x0F];
         }
         text += '\n';
         unsigned question_after = talk_question_slot(record.header[0]);

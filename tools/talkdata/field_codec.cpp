@@ -1,6 +1,8 @@
 #include "field_codec.h"
 
+#include <algorithm>
 #include <cstdio>
+#include <cstring>
 
 #include "cp932.h"
 #include "kana_marks.h"
@@ -28,6 +30,8 @@ std::string pair_escape(unsigned lead, unsigned trail)
     return text;
 }
 
+enum { bmp_size = 0x10000 };  // the characters a table entry can show
+
 // The character of a character-table entry: one Shift-JIS pair, or one
 // ASCII byte.
 char32_t entry_character(const char* entry)
@@ -38,48 +42,66 @@ char32_t entry_character(const char* entry)
     return cp932_character(first, static_cast<unsigned char>(entry[1]));
 }
 
+exported_code exported_as(const std::string& text)
+{
+    exported_code code = {static_cast<uint8_t>(text.size()), {}};
+    std::copy(text.begin(), text.end(), code.bytes);
+    return code;
+}
+
 void prepare_byte_texts(field_codec* codec)
 {
     const talk_profile* profile = codec->profile;
     for (unsigned code = 0; code < 256; code++) {
-        std::string& text = codec->byte_text[code];
+        exported_code& text = codec->byte_text[code];
         unsigned char kind = codec->rule.kind[code];
         if (kind == talk_byte_break) {
-            text = "\n";
+            text = exported_as("\n");
             continue;
         }
         if (kind != talk_byte_plain) {
-            text = byte_escape(code);  // met only in keywords and unchecked texts
+            text = exported_as(byte_escape(code));  // met only in keywords and unchecked texts
             continue;
         }
         if (profile->char_rule == char_rule_ascii || profile->char_rule == char_rule_apple2) {
-            text = code == escape_start ? byte_escape(code) : std::string(1, static_cast<char>(code));
+            text = exported_as(code == escape_start ? byte_escape(code)
+                                                    : std::string(1, static_cast<char>(code)));
             continue;
         }
         // A table code: the lowest code that shows a character is its plain form.
         char32_t character = entry_character(profile->char_table[code]);
         if (character == 0 || codec->codes.count(character) != 0) {
-            text = byte_escape(code);
+            text = exported_as(byte_escape(code));
             continue;
         }
         codec->codes[character] = static_cast<uint8_t>(code);
-        text.clear();
-        append_utf8(&text, character);
+        if (character < bmp_size)
+            codec->coded[character] = true;
+        std::string shown;
+        append_utf8(&shown, character);
+        text = exported_as(shown);
     }
 }
 
-// The export of an X68000 Shift-JIS pair.
-std::string pair_text(const field_codec& codec, unsigned lead, unsigned trail)
+// The export of an X68000 Shift-JIS pair, worked out once.
+const exported_code& pair_text(const field_codec& codec, unsigned lead, unsigned trail)
 {
+    static const char digits[] = "0123456789ABCDEF";
+    exported_code& code = codec.pair_text[cp932_index_of_pair(lead, trail)];
+    if (code.length != 0)
+        return code;
     char32_t character = cp932_character(lead, trail);
     bool plain = character != 0 && !(character >= private_use_first && character <= private_use_last) &&
-                 codec.codes.count(character) == 0 &&
-                 cp932_pair_of_character(character) == (lead << 8 | trail);
-    if (!plain)
-        return pair_escape(lead, trail);
-    std::string text;
-    append_utf8(&text, character);
-    return text;
+                 !codec.coded[character] && !is_cp932_alternate_pair(lead << 8 | trail);
+    if (plain) {
+        code.length = static_cast<uint8_t>(put_utf8(code.bytes, character) - code.bytes);
+    } else {
+        const char escape[6] = {'{', digits[lead >> 4 & 0xF], digits[lead & 0xF],
+                                digits[trail >> 4 & 0xF], digits[trail & 0xF], '}'};
+        std::copy(escape, escape + 6, code.bytes);
+        code.length = 6;
+    }
+    return code;
 }
 
 int hex_value(char c)
@@ -243,22 +265,40 @@ void prepare_field_codec(data_edition edition, field_codec* codec)
     codec->profile = edition_infos[edition].profile;
     prepare_talk_text_rule(codec->profile, &codec->rule);
     codec->codes.clear();
+    codec->coded.assign(bmp_size, false);
+    codec->pair_text.assign(codec->profile->char_rule == char_rule_sjis ? cp932_pair_count : 0,
+                            exported_code{0, {}});
     prepare_byte_texts(codec);
+    for (unsigned code = 0; code < 256; code++)
+        codec->verbatim[code] = codec->byte_text[code].length == 1 &&
+                                static_cast<uint8_t>(codec->byte_text[code].bytes[0]) == code;
 }
 
 std::string decode_talk_text(const field_codec& codec, const uint8_t* text, size_t length)
 {
-    std::string out;
-    out.reserve(length * 3);
+    // Most English texts export as they are stored.
+    size_t plain = 0;
+    while (plain < length && codec.verbatim[text[plain]])
+        plain++;
+    if (plain == length)
+        return std::string(reinterpret_cast<const char*>(text), length);
+
+    // No byte exports as more than four bytes: an escape {XX}, or a
+    // character of up to three UTF-8 bytes (a pair's six-byte escape is
+    // three a byte). Eight bytes of room more let every copy take eight.
+    std::string out(length * 4 + 8, '\0');
+    char* at = &out[0];
     for (size_t i = 0; i < length; i++) {
         uint8_t byte = text[i];
+        const exported_code* code = &codec.byte_text[byte];
         if (codec.rule.kind[byte] == talk_byte_lead && i + 1 < length) {
-            out += pair_text(codec, byte, text[i + 1]);
+            code = &pair_text(codec, byte, text[i + 1]);
             i++;
-        } else {
-            out += codec.byte_text[byte];
         }
+        memcpy(at, code->bytes, sizeof code->bytes);
+        at += code->length;
     }
+    out.resize(static_cast<size_t>(at - out.data()));
     return out;
 }
 

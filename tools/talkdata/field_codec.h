@@ -23,18 +23,29 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 #include "editions.h"
 #include "talk_text.h"
 
 enum { keyword_field_size = 6 };
 
+// The export of one byte or pair: at most six bytes ({XXXX}), padded.
+struct exported_code {
+    uint8_t length;  // 0 for a pair not yet worked out
+    char bytes[8];   // copied whole, so that a copy needs no length
+};
+
 struct field_codec {
     data_edition edition;
     const talk_profile* profile;
-    talk_text_rule rule;              // the kind of every byte in a text
-    std::string byte_text[256];       // what a byte of a text exports as
+    talk_text_rule rule;                // the kind of every byte in a text
+    exported_code byte_text[256];       // what a byte of a text exports as
+    bool verbatim[256];                 // the byte exports as itself
     std::map<char32_t, uint8_t> codes;  // the one-byte code of a character
+    std::vector<bool> coded;            // by character below 0x10000: it has a one-byte code
+    // What each Shift-JIS pair exports as, worked out when first met.
+    mutable std::vector<exported_code> pair_text;
 };
 
 void prepare_field_codec(data_edition edition, field_codec* codec);

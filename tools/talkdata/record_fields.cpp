@@ -28,30 +28,30 @@ int split_record_fields(const field_codec& codec, const uint8_t* record, record_
         *problem = "question flag " + hex_byte(flag) + " is not 0 to 6 or 10";
         return -1;
     }
-    const std::string edition = edition_infos[codec.edition].title;
+    const char* edition = edition_infos[codec.edition].title;
     unsigned pos = profile->text_offset;
     const unsigned end = profile->text_end;
     for (unsigned k = 0; k < profile->stored_fields; k++) {
         unsigned slot = profile->field_order[k];
-        const std::string field = field_names[slot];
+        const char* field = field_names[slot];
         unsigned start = pos;
         for (;;) {
             if (pos >= end) {
-                *problem = field + ": no NUL before offset " + std::to_string(end);
+                *problem = std::string(field) + ": no NUL before offset " + std::to_string(end);
                 return -1;
             }
             unsigned char kind = codec.rule.kind[record[pos]];
             if (kind == talk_byte_end)
                 break;
             if (kind == talk_byte_invalid) {
-                *problem = field + ": byte " + hex_byte(record[pos]) + " at offset " +
+                *problem = std::string(field) + ": byte " + hex_byte(record[pos]) + " at offset " +
                            std::to_string(pos) + " is not a character of the " + edition +
                            " edition";
                 return -1;
             }
             if (kind == talk_byte_lead) {
                 if (pos + 1 >= end || !codec.rule.trail[record[pos + 1]]) {
-                    *problem = field + ": Shift-JIS lead byte " + hex_byte(record[pos]) +
+                    *problem = std::string(field) + ": Shift-JIS lead byte " + hex_byte(record[pos]) +
                                " at offset " + std::to_string(pos) +
                                " has no valid trail byte before offset " + std::to_string(end);
                     return -1;

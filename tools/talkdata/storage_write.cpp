@@ -125,7 +125,7 @@ int write_dos_folder(const talk_input& input, const std::string& output)
 
 int write_apple2(const talk_input& input, const std::string& target)
 {
-    std::vector<uint8_t> bytes = input.image;
+    std::vector<uint8_t> bytes(input.image.data, input.image.data + input.image.size);
     memcpy(bytes.data(), input.records.data(), input.records.size());
     return replace_whole_file(target, bytes);
 }
@@ -140,7 +140,7 @@ bool d88_writer_keeps_layout(const talk_input& input)
     uint32_t size = 0;
     if (write_d88_image_to_buffer(&input.d88, &buffer, &size) < 0)
         return false;
-    bool same = size == input.image.size() && memcmp(buffer, input.image.data(), size) == 0;
+    bool same = size == input.image.size && memcmp(buffer, input.image.data, size) == 0;
     free(buffer);
     return same;
 }
@@ -164,7 +164,7 @@ int write_pc8801(talk_input* input, const std::vector<record_change>& changes,
         }
         return 0;
     }
-    std::vector<uint8_t> bytes = input->image;
+    std::vector<uint8_t> bytes(input->image.data, input->image.data + input->image.size);
     for (const record_change& change : changes) {
         size_t position = d88_record_position(*input, change.town, change.person);
         // The sector's bytes in the file must be those the model was read

@@ -34,18 +34,14 @@ std::string describe_file_failure(const file_status& status)
     }
 }
 
-// Reads a whole file into bytes; false after the error line.
-bool read_file(const std::string& path, std::vector<uint8_t>* bytes)
+// Reads a whole file; false after the error line.
+bool read_file(const std::string& path, file_bytes* bytes)
 {
-    uint8_t* data = nullptr;
-    size_t size = 0;
     file_status status = {file_step_none, 0};
-    if (read_whole_file(path.c_str(), largest_image, &data, &size, &status) < 0) {
+    if (read_whole_file(path.c_str(), largest_image, &bytes->data, &bytes->size, &status) < 0) {
         report_error(path, describe_file_failure(status));
         return false;
     }
-    bytes->assign(data, data + size);
-    free(data);
     return true;
 }
 
@@ -57,14 +53,14 @@ bool is_folder(const std::string& path)
 
 // The first disk header of a D88 image: a disk size that the file holds,
 // and write-protect and media bytes of the values the format knows.
-bool looks_like_d88(const std::vector<uint8_t>& bytes)
+bool looks_like_d88(const file_bytes& bytes)
 {
-    if (bytes.size() < d88_short_header_size)
+    if (bytes.size < d88_short_header_size)
         return false;
-    uint32_t disk_size = d88::read_le32(bytes.data() + d88_disk_size_offset);
-    uint8_t protect = bytes[d88_write_protect_offset];
-    uint8_t media = bytes[d88_media_type_offset];
-    return disk_size >= d88_short_header_size && disk_size <= bytes.size() &&
+    uint32_t disk_size = d88::read_le32(bytes.data + d88_disk_size_offset);
+    uint8_t protect = bytes.data[d88_write_protect_offset];
+    uint8_t media = bytes.data[d88_media_type_offset];
+    return disk_size >= d88_short_header_size && disk_size <= bytes.size &&
            (protect == d88_not_protected || protect == d88_protected) &&
            (media == d88_media_2d || media == d88_media_2dd || media == d88_media_2hd);
 }
@@ -88,9 +84,11 @@ int load_dos(talk_input* input)
     input->town_files.resize(talk_town_count);
     for (int town = 0; town < talk_town_count; town++) {
         std::string path = input->path + "/" + talk_file_names[town];
-        std::vector<uint8_t>& file = input->town_files[static_cast<size_t>(town)];
-        if (!read_file(path, &file))
+        file_bytes read;
+        if (!read_file(path, &read))
             return -1;
+        std::vector<uint8_t>& file = input->town_files[static_cast<size_t>(town)];
+        file.assign(read.data, read.data + read.size);
         if (file.size() < town_bytes) {
             report_error(path, std::to_string(file.size()) + " bytes, shorter than the " +
                                    std::to_string(town_bytes) + " bytes of a town's records");
@@ -104,13 +102,12 @@ int load_dos(talk_input* input)
 
 int load_apple2(talk_input* input)
 {
-    if (input->image.size() < apple2_talk_bytes) {
-        report_error(input->path, std::to_string(input->image.size()) +
+    if (input->image.size < apple2_talk_bytes) {
+        report_error(input->path, std::to_string(input->image.size) +
                                       " bytes, shorter than the 65536 bytes of talk data");
         return -1;
     }
-    input->records.assign(input->image.begin(),
-                          input->image.begin() + static_cast<long>(apple2_talk_bytes));
+    input->records.assign(input->image.data, input->image.data + apple2_talk_bytes);
     input->present = talk_record_count;
     return 0;
 }
@@ -135,8 +132,8 @@ int load_pc8801(talk_input* input)
     int disks;
     {
         library_message_capture capture(&lines);
-        disks = read_d88_image_from_buffer(&input->d88, input->image.data(),
-                                           static_cast<int32_t>(input->image.size()));
+        disks = read_d88_image_from_buffer(&input->d88, input->image.data,
+                                           static_cast<int32_t>(input->image.size));
     }
     report_library_lines(input->path, lines, disks < 0);
     if (disks < 0) {
@@ -170,15 +167,10 @@ int load_pc8801(talk_input* input)
 int load_x68000(talk_input* input)
 {
     route_library_messages(input->path);
-    uint8_t* bytes = static_cast<uint8_t*>(malloc(input->image.size()));
-    if (bytes == nullptr) {
-        report_error(input->path, "not enough memory to read it");
-        return -1;
-    }
-    memcpy(bytes, input->image.data(), input->image.size());
-    int32_t size = static_cast<int32_t>(input->image.size());
-    input->image.clear();
-    if (open_fat12_image_buffer(&input->fat12, input->path.c_str(), bytes, size, 0) < 0) {
+    // The image record takes the file's bytes over.
+    int32_t size = static_cast<int32_t>(input->image.size);
+    if (open_fat12_image_buffer(&input->fat12, input->path.c_str(), input->image.release(), size,
+                                0) < 0) {
         report_error(input->path, "not a readable FAT12 image");
         return -1;
     }
@@ -229,12 +221,12 @@ int load_talk_input(const std::string& path, int edition, int32_t disk_index, ta
     if (edition < 0) {
         if (looks_like_d88(input->image))
             edition = edition_pc8801;
-        else if (has_fat12_layout_size(input->image.size()))
+        else if (has_fat12_layout_size(input->image.size))
             edition = edition_x68000;
-        else if (input->image.size() >= apple2_talk_bytes)
+        else if (input->image.size >= apple2_talk_bytes)
             edition = edition_apple2;
         else {
-            report_error(path, std::to_string(input->image.size()) +
+            report_error(path, std::to_string(input->image.size) +
                                    " bytes: too short for any edition's talk data (name the "
                                    "edition with --edition)");
             return -1;

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -12,6 +13,25 @@
 #include "fat12_image.h"
 
 enum { talk_record_count = talk_town_count * talk_person_count };
+
+// A whole file as it was read, released with free().
+struct file_bytes {
+    uint8_t* data = nullptr;
+    size_t size = 0;
+
+    file_bytes() = default;
+    file_bytes(const file_bytes&) = delete;
+    file_bytes& operator=(const file_bytes&) = delete;
+    ~file_bytes() { free(data); }
+    // Hands the bytes over to an owner that releases them with free().
+    uint8_t* release()
+    {
+        uint8_t* bytes = data;
+        data = nullptr;
+        size = 0;
+        return bytes;
+    }
+};
 
 struct talk_input {
     data_edition edition = edition_dos;
@@ -26,7 +46,7 @@ struct talk_input {
 
     // The storage, as read.
     std::vector<std::vector<uint8_t>> town_files;  // DOS: each town file whole
-    std::vector<uint8_t> image;                    // Apple II and PC-8801: the whole file
+    file_bytes image;                              // Apple II and PC-8801: the whole file
     d88_image d88 = {0, nullptr};                  // PC-8801: the image read from it
     d88_disk* disk = nullptr;                      // its chosen disk
     fat12_image fat12 = {};                        // X68000: the open image

@@ -1,22 +1,29 @@
 #include "utf8.h"
 
-void append_utf8(std::string* out, char32_t c)
+char* put_utf8(char* out, char32_t c)
 {
     if (c < 0x80) {
-        *out += static_cast<char>(c);
+        *out++ = static_cast<char>(c);
     } else if (c < 0x800) {
-        *out += static_cast<char>(0xC0 | c >> 6);
-        *out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xC0 | c >> 6);
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else if (c < 0x10000) {
-        *out += static_cast<char>(0xE0 | c >> 12);
-        *out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        *out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xE0 | c >> 12);
+        *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     } else {
-        *out += static_cast<char>(0xF0 | c >> 18);
-        *out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-        *out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-        *out += static_cast<char>(0x80 | (c & 0x3F));
+        *out++ = static_cast<char>(0xF0 | c >> 18);
+        *out++ = static_cast<char>(0x80 | (c >> 12 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c >> 6 & 0x3F));
+        *out++ = static_cast<char>(0x80 | (c & 0x3F));
     }
+    return out;
+}
+
+void append_utf8(std::string* out, char32_t c)
+{
+    char bytes[4];
+    out->append(bytes, static_cast<size_t>(put_utf8(bytes, c) - bytes));
 }
 
 bool next_utf8(const std::string& text, size_t* pos, char32_t* character)
