@@ -1,7 +1,6 @@
 #include "cp932.h"
 
 #include <algorithm>
-#include <utility>
 #include <vector>
 
 #include "utf8.h"
@@ -10,21 +9,19 @@ namespace {
 
 enum { private_use_first = 0xE000, private_use_last = 0xF8FF };
 
-// (character, pair) of every pair that CP932 writes its character with,
-// sorted by character.
-std::vector<std::pair<char32_t, unsigned>> make_character_pairs()
+// The pair that CP932 writes each character with, by character (all lie
+// below 0x10000), 0 for none.
+std::vector<uint16_t> make_character_pairs()
 {
-    std::vector<std::pair<char32_t, unsigned>> pairs;
-    pairs.reserve(cp932_pair_count);
+    std::vector<uint16_t> pairs(0x10000, 0);
     for (unsigned index = 0; index < cp932_pair_count; index++) {
         char32_t unit = cp932_pair_units[index];
         unsigned pair = cp932_pair_of_index(index);
         if (unit == 0 || (unit >= private_use_first && unit <= private_use_last) ||
             is_cp932_alternate_pair(pair))
             continue;
-        pairs.emplace_back(unit, pair);
+        pairs[unit] = static_cast<uint16_t>(pair);
     }
-    std::sort(pairs.begin(), pairs.end());
     return pairs;
 }
 
@@ -45,9 +42,8 @@ char32_t cp932_character(unsigned lead, unsigned trail)
 
 unsigned cp932_pair_of_character(char32_t character)
 {
-    static const std::vector<std::pair<char32_t, unsigned>> pairs = make_character_pairs();
-    auto found = std::lower_bound(pairs.begin(), pairs.end(), std::make_pair(character, 0u));
-    return found != pairs.end() && found->first == character ? found->second : 0;
+    static const std::vector<uint16_t> pairs = make_character_pairs();
+    return character < pairs.size() ? pairs[character] : 0;
 }
 
 std::string cp932_text_to_utf8(const char* text)

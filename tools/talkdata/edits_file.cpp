@@ -1,6 +1,7 @@
 #include "edits_file.h"
 
 #include <nlohmann/json.hpp>
+#include <string_view>
 
 #include "utf8.h"
 
@@ -15,110 +16,282 @@ std::string json_place(size_t index, const std::string& rest = "")
     return "records[" + std::to_string(index) + "]" + rest;
 }
 
-bool read_number(const nlohmann::json& value, int low, int high, int* number)
-{
-    if (!value.is_number_integer())
-        return false;
-    long long n = value.get<long long>();
-    if (n < low || n > high)
-        return false;
-    *number = static_cast<int>(n);
-    return true;
-}
+// Reads a JSON document event by event, as the library's parser meets its
+// values, so that no tree of the whole document is built.
+class json_edits_reader : public nlohmann::json_sax<nlohmann::json> {
+public:
+    json_edits_reader(edits_file* edits, std::vector<std::string>* problems)
+        : edits_(edits), problems_(problems)
+    {
+    }
 
-void read_json_record(const nlohmann::json& item, size_t index, edits_file* edits,
-                      std::vector<std::string>* problems)
-{
-    if (!item.is_object()) {
-        problems->push_back(json_place(index) + ": not an object");
-        return;
+    bool null() override { return value(kind_other); }
+    bool boolean(bool) override { return value(kind_other); }
+    bool number_integer(number_integer_t n) override { return number(n); }
+    bool number_unsigned(number_unsigned_t n) override
+    {
+        return number(n > 1000 ? 1000 : static_cast<long long>(n));
     }
-    record_edit record;
-    record.where = json_place(index);
-    auto town = item.find("town");
-    auto person = item.find("person");
-    if (town == item.end() || !read_number(*town, 0, talk_town_count - 1, &record.town)) {
-        problems->push_back(json_place(index, ".town") + ": no town 0 to 15");
-        return;
-    }
-    if (person == item.end() || !read_number(*person, 0, talk_person_count - 1, &record.person)) {
-        problems->push_back(json_place(index, ".person") + ": no person 0 to 15");
-        return;
-    }
-    auto header = item.find("header");
-    if (header != item.end()) {
-        bool valid = header->is_array();
-        for (size_t i = 0; valid && i < header->size(); i++) {
-            int byte = 0;
-            valid = read_number((*header)[i], 0, 255, &byte);
-            record.header.push_back(byte);
-        }
-        if (!valid) {
-            problems->push_back(json_place(index, ".header") + ": not a list of bytes 0 to 255");
-            return;
-        }
-        record.has_header = true;
-    }
-    auto fields = item.find("fields");
-    if (fields != item.end()) {
-        if (!fields->is_object()) {
-            problems->push_back(json_place(index, ".fields") + ": not an object");
-            return;
-        }
-        for (auto field = fields->begin(); field != fields->end(); ++field) {
-            int slot = find_field(field.key());
-            if (slot < 0) {
-                problems->push_back(json_place(index, ".fields") + ": no field '" + field.key() +
-                                    "'");
-                continue;
-            }
-            if (!field.value().is_string()) {
-                problems->push_back(json_place(index, ".fields." + field.key()) +
-                                    ": not a string");
-                continue;
-            }
-            record.fields.push_back({slot, field.value().get<std::string>()});
-        }
-    }
-    edits->records.push_back(std::move(record));
-}
+    bool number_float(number_float_t, const string_t&) override { return value(kind_other); }
+    bool binary(binary_t&) override { return value(kind_other); }
 
-void read_json_edits(const std::string& text, edits_file* edits, std::vector<std::string>* problems)
-{
-    nlohmann::json document;
-    try {
-        document = nlohmann::json::parse(text);
-    } catch (const nlohmann::json::parse_error& error) {
+    bool string(string_t& text) override
+    {
+        if (skip_ > 0)
+            return true;
+        switch (top()) {
+        case in_document:
+            if (key_ == "edition") {
+                if (find_edition(text) < 0)
+                    problems_->push_back("edition: not one of dos, apple2, pc8801, x68000");
+                else
+                    edits_->edition = text;
+                return true;
+            }
+            break;
+        case in_fields:
+            if (slot_ >= 0)
+                record_.fields.push_back({slot_, std::move(text)});
+            return true;
+        default:
+            break;
+        }
+        return value(kind_other);
+    }
+
+    bool start_object(std::size_t) override
+    {
+        if (skip_ > 0 || !open(kind_object)) {
+            skip_++;
+            return true;
+        }
+        return true;
+    }
+
+    bool end_object() override { return close(); }
+
+    bool start_array(std::size_t) override
+    {
+        if (skip_ > 0 || !open(kind_array)) {
+            skip_++;
+            return true;
+        }
+        return true;
+    }
+
+    bool end_array() override { return close(); }
+
+    bool key(string_t& name) override
+    {
+        if (skip_ > 0)
+            return true;
+        if (top() == in_fields) {
+            slot_ = find_field(name);
+            if (slot_ < 0)
+                problems_->push_back(place(".fields") + ": no field '" + name + "'");
+        }
+        key_ = std::move(name);
+        return true;
+    }
+
+    bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override
+    {
         // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
         std::string what = error.what();
         size_t at = what.find(" at line ");
-        problems->push_back("malformed JSON" + (at != std::string::npos ? what.substr(at) : ": " + what));
-        return;
+        problems_->push_back("malformed JSON" +
+                             (at != std::string::npos ? what.substr(at) : ": " + what));
+        return false;
     }
-    if (!document.is_object()) {
-        problems->push_back("the JSON document is not an object");
-        return;
+
+    // After the whole document: what it lacked.
+    void finish()
+    {
+        if (!saw_document_)
+            problems_->push_back("the JSON document is not an object");
+        else if (!saw_records_)
+            problems_->push_back("records: no list of records");
     }
-    auto edition = document.find("edition");
-    if (edition != document.end()) {
-        if (!edition->is_string() || find_edition(edition->get<std::string>()) < 0) {
-            problems->push_back("edition: not one of dos, apple2, pc8801, x68000");
+
+private:
+    enum context { in_document, in_records, in_record, in_header, in_fields };
+    enum value_kind { kind_other, kind_object, kind_array };
+
+    context top() const { return stack_.back(); }
+
+    std::string place(const std::string& rest = "") const { return json_place(index_, rest); }
+
+    // A value that opens nothing: where it is not what the place wants, the
+    // place's problem.
+    bool value(value_kind)
+    {
+        if (skip_ > 0 || stack_.empty())
+            return true;
+        switch (top()) {
+        case in_document:
+            if (key_ == "edition")
+                problems_->push_back("edition: not one of dos, apple2, pc8801, x68000");
+            else if (key_ == "records")
+                problems_->push_back("records: no list of records"), saw_records_ = true;
+            break;
+        case in_records:
+            problems_->push_back(place() + ": not an object");
+            index_++;
+            break;
+        case in_record:
+            if (key_ == "town" || key_ == "person")
+                record_bad_ = true, bad_key_ = key_;
+            else if (key_ == "header")
+                header_bad_ = true;
+            else if (key_ == "fields")
+                fields_bad_ = true;
+            break;
+        case in_header:
+            header_bad_ = true;
+            break;
+        case in_fields:
+            if (slot_ >= 0)
+                problems_->push_back(place(".fields." + key_) + ": not a string");
+            break;
+        }
+        return true;
+    }
+
+    bool number(long long n)
+    {
+        if (skip_ > 0 || stack_.empty())
+            return true;
+        if (top() == in_record && (key_ == "town" || key_ == "person")) {
+            bool town = key_ == "town";
+            int high = town ? talk_town_count - 1 : talk_person_count - 1;
+            if (n < 0 || n > high) {
+                record_bad_ = true;
+                bad_key_ = key_;
+            } else {
+                (town ? record_.town : record_.person) = static_cast<int>(n);
+                (town ? has_town_ : has_person_) = true;
+            }
+            return true;
+        }
+        if (top() == in_header) {
+            if (n < 0 || n > 255)
+                header_bad_ = true;
+            record_.header.push_back(static_cast<int>(n));
+            return true;
+        }
+        return value(kind_other);
+    }
+
+    // Enters a container where the place wants one: false when it is to be
+    // skipped (after noting the problem).
+    bool open(value_kind kind)
+    {
+        if (stack_.empty()) {
+            if (kind != kind_object)
+                return false;
+            saw_document_ = true;
+            stack_.push_back(in_document);
+            return true;
+        }
+        switch (top()) {
+        case in_document:
+            if (key_ == "records" && kind == kind_array) {
+                saw_records_ = true;
+                stack_.push_back(in_records);
+                return true;
+            }
+            value(kind);
+            return false;
+        case in_records:
+            if (kind != kind_object) {
+                value(kind);
+                return false;
+            }
+            record_ = record_edit();
+            record_.in_json = true;
+            record_.place = index_;
+            has_town_ = has_person_ = record_bad_ = header_bad_ = fields_bad_ = false;
+            stack_.push_back(in_record);
+            return true;
+        case in_record:
+            if (key_ == "header" && kind == kind_array) {
+                record_.has_header = true;
+                stack_.push_back(in_header);
+                return true;
+            }
+            if (key_ == "fields" && kind == kind_object) {
+                slot_ = -1;
+                stack_.push_back(in_fields);
+                return true;
+            }
+            value(kind);
+            return false;
+        case in_header:
+        case in_fields:
+            value(kind);
+            return false;
+        }
+        return false;
+    }
+
+    bool close()
+    {
+        if (skip_ > 0) {
+            skip_--;
+            return true;
+        }
+        context closed = top();
+        stack_.pop_back();
+        if (closed == in_record)
+            finish_record();
+        return true;
+    }
+
+    void finish_record()
+    {
+        index_++;
+        if (record_bad_ || !has_town_ || !has_person_) {
+            bool town = record_bad_ ? bad_key_ == "town" : !has_town_;
+            problems_->push_back(json_place(record_.place, town ? ".town" : ".person") +
+                                 (town ? ": no town 0 to 15" : ": no person 0 to 15"));
             return;
         }
-        edits->edition = edition->get<std::string>();
+        if (header_bad_) {
+            problems_->push_back(json_place(record_.place, ".header") +
+                                 ": not a list of bytes 0 to 255");
+            return;
+        }
+        if (fields_bad_) {
+            problems_->push_back(json_place(record_.place, ".fields") + ": not an object");
+            return;
+        }
+        edits_->records.push_back(std::move(record_));
     }
-    auto records = document.find("records");
-    if (records == document.end() || !records->is_array()) {
-        problems->push_back("records: no list of records");
-        return;
-    }
-    for (size_t i = 0; i < records->size(); i++)
-        read_json_record((*records)[i], i, edits, problems);
+
+    edits_file* edits_;
+    std::vector<std::string>* problems_;
+    std::vector<context> stack_;
+    std::string key_;
+    int skip_ = 0;  // depth inside a container that is passed over
+    size_t index_ = 0;
+    record_edit record_;
+    int slot_ = -1;
+    bool has_town_ = false, has_person_ = false;
+    bool record_bad_ = false, header_bad_ = false, fields_bad_ = false;
+    std::string bad_key_;
+    bool saw_document_ = false, saw_records_ = false;
+};
+
+void read_json_edits(const std::string& text, edits_file* edits, std::vector<std::string>* problems)
+{
+    json_edits_reader reader(edits, problems);
+    if (nlohmann::json::sax_parse(text, &reader))
+        reader.finish();
 }
 
 // The number of characters in the first bytes of a UTF-8 text, plus 1: the
 // column of the byte at that position.
-size_t column_at(const std::string& line, size_t byte)
+size_t column_at(std::string_view line, size_t byte)
 {
     size_t column = 1;
     for (size_t i = 0; i < byte && i < line.size(); i++)
@@ -126,18 +299,22 @@ size_t column_at(const std::string& line, size_t byte)
     return column;
 }
 
-std::string line_place(size_t line, const std::string& text, size_t byte)
+std::string line_place(size_t line, std::string_view text, size_t byte)
 {
     return "line " + std::to_string(line) + ", column " + std::to_string(column_at(text, byte));
 }
 
 // Undoes tsv_escape; false at the first unknown escape (its byte in *bad).
-bool tsv_unescape(const std::string& cell, std::string* text, size_t* bad)
+bool tsv_unescape(std::string_view cell, std::string* text, size_t* bad)
 {
     text->clear();
+    text->reserve(cell.size());
     for (size_t i = 0; i < cell.size(); i++) {
-        if (cell[i] != '\\') {
-            *text += cell[i];
+        size_t escape = cell.find('\\', i);
+        if (escape != i) {  // the run of plain bytes before the next backslash
+            size_t end = escape == std::string_view::npos ? cell.size() : escape;
+            text->append(cell.substr(i, end - i));
+            i = end - 1;
             continue;
         }
         char next = i + 1 < cell.size() ? cell[i + 1] : '\0';
@@ -164,7 +341,7 @@ bool tsv_unescape(const std::string& cell, std::string* text, size_t* bad)
 }
 
 // A whole decimal number from low to high, or -1.
-int cell_number(const std::string& cell, int low, int high)
+int cell_number(std::string_view cell, int low, int high)
 {
     if (cell.empty() || cell.size() > 3)
         return -1;
@@ -184,12 +361,12 @@ void read_tsv_edits(const std::string& text, edits_file* edits, std::vector<std:
         size_t end = text.find('\n', start);
         if (end == std::string::npos)
             end = text.size();
-        std::string line = text.substr(start, end - start);
+        std::string_view line(text.data() + start, end - start);
         start = end + 1;
         if (!line.empty() && line.back() == '\r')  // a spreadsheet's CR LF
-            line.pop_back();
+            line.remove_suffix(1);
         if (number == 1) {
-            if (line != tsv_header) {
+            if (line != std::string_view(tsv_header)) {
                 problems->push_back("line 1: not the header row of a talkdata TSV export (" +
                                     std::string("town, town_label, person, field, text") + ")");
                 return;
@@ -198,50 +375,64 @@ void read_tsv_edits(const std::string& text, edits_file* edits, std::vector<std:
         }
         if (line.empty())
             continue;
-        std::vector<size_t> tabs;
-        for (size_t i = 0; i < line.size(); i++)
-            if (line[i] == '\t')
-                tabs.push_back(i);
-        if (tabs.size() != tsv_columns - 1) {
+        // The cells and where each starts.
+        size_t starts[tsv_columns + 1];
+        size_t columns = 1;
+        starts[0] = 0;
+        for (size_t i = 0; i < line.size(); i++) {
+            if (line[i] != '\t')
+                continue;
+            if (columns < tsv_columns)
+                starts[columns] = i + 1;
+            columns++;
+        }
+        if (columns != tsv_columns) {
             problems->push_back("line " + std::to_string(number) + ": " +
-                                std::to_string(tabs.size() + 1) + " columns, not 5");
+                                std::to_string(columns) + " columns, not 5");
             continue;
         }
-        auto cell = [&](size_t k) {
-            size_t from = k == 0 ? 0 : tabs[k - 1] + 1;
-            size_t to = k < tabs.size() ? tabs[k] : line.size();
-            return line.substr(from, to - from);
-        };
-        auto cell_start = [&](size_t k) { return k == 0 ? 0 : tabs[k - 1] + 1; };
+        starts[tsv_columns] = line.size() + 1;
+        std::string_view cell[tsv_columns];
+        for (size_t k = 0; k < tsv_columns; k++)
+            cell[k] = line.substr(starts[k], starts[k + 1] - 1 - starts[k]);
         record_edit record;
-        record.where = "line " + std::to_string(number);
-        record.town = cell_number(cell(0), 0, talk_town_count - 1);
-        record.person = cell_number(cell(2), 0, talk_person_count - 1);
-        int slot = find_field(cell(3));
+        record.place = number;
+        record.town = cell_number(cell[0], 0, talk_town_count - 1);
+        record.person = cell_number(cell[2], 0, talk_person_count - 1);
+        int slot = find_field(std::string(cell[3]));
         if (record.town < 0)
-            problems->push_back(line_place(number, line, 0) + ": town '" + cell(0) +
+            problems->push_back(line_place(number, line, 0) + ": town '" + std::string(cell[0]) +
                                 "' does not exist (0 to 15)");
         if (record.person < 0)
-            problems->push_back(line_place(number, line, cell_start(2)) + ": person '" +
-                                cell(2) + "' does not exist (0 to 15)");
+            problems->push_back(line_place(number, line, starts[2]) + ": person '" +
+                                std::string(cell[2]) +
+                                "' does not exist (0 to 15)");
         if (slot < 0)
-            problems->push_back(line_place(number, line, cell_start(3)) + ": field '" + cell(3) +
+            problems->push_back(line_place(number, line, starts[3]) + ": field '" +
+                                std::string(cell[3]) +
                                 "' does not exist");
         std::string value;
         size_t bad = 0;
-        if (!tsv_unescape(cell(4), &value, &bad)) {
-            problems->push_back(line_place(number, line, cell_start(4) + bad) +
+        if (!tsv_unescape(cell[4], &value, &bad)) {
+            problems->push_back(line_place(number, line, starts[4] + bad) +
                                 ": unknown escape (\\\\, \\t, \\n and \\r are known)");
             continue;
         }
         if (record.town < 0 || record.person < 0 || slot < 0)
             continue;
-        record.fields.push_back({slot, value});
+        record.fields.push_back({slot, std::move(value)});
         edits->records.push_back(std::move(record));
     }
 }
 
 }  // namespace
+
+std::string edit_place(const record_edit& edit)
+{
+    if (edit.in_json)
+        return json_place(edit.place);
+    return "line " + std::to_string(edit.place);
+}
 
 void read_edits(const std::string& text, edits_file* edits, std::vector<std::string>* problems)
 {
@@ -249,7 +440,7 @@ void read_edits(const std::string& text, edits_file* edits, std::vector<std::str
     const std::string mark = "\xEF\xBB\xBF";
     std::string body = text.compare(0, mark.size(), mark) == 0 ? text.substr(mark.size()) : text;
     size_t first = body.find_first_not_of(" \t\r\n");
-    if (first != std::string::npos && body[first] == '{')
+    if (first != std::string::npos && (body[first] == '{' || body[first] == '['))
         read_json_edits(body, edits, problems);
     else
         read_tsv_edits(body, edits, problems);

@@ -15,7 +15,8 @@ struct field_edit {
 struct record_edit {
     int town;
     int person;
-    std::string where;              // "line 12" or "record 4", for messages
+    bool in_json = false;           // where it stands: a JSON record's index, or a TSV line
+    size_t place = 0;
     bool has_header = false;
     std::vector<int> header;        // the header bytes, question flag first
     std::vector<field_edit> fields;
@@ -26,8 +27,11 @@ struct edits_file {
     std::vector<record_edit> records;
 };
 
+// Where an edit stands, for messages: "line 12" or "records[4]".
+std::string edit_place(const record_edit& edit);
+
 // Reads the edits from text: JSON when its first character other than
-// white space is '{', else TSV. Every problem is appended to *problems
+// white space is '{' or '[', else TSV. Every problem is appended to *problems
 // (with its line and column where the text is malformed); the edits are
 // usable when none was added.
 void read_edits(const std::string& text, edits_file* edits, std::vector<std::string>* problems);

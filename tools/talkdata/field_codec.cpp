@@ -70,13 +70,11 @@ void prepare_byte_texts(field_codec* codec)
         }
         // A table code: the lowest code that shows a character is its plain form.
         char32_t character = entry_character(profile->char_table[code]);
-        if (character == 0 || codec->codes.count(character) != 0) {
+        if (character == 0 || character >= bmp_size || codec->codes[character] >= 0) {
             text = exported_as(byte_escape(code));
             continue;
         }
-        codec->codes[character] = static_cast<uint8_t>(code);
-        if (character < bmp_size)
-            codec->coded[character] = true;
+        codec->codes[character] = static_cast<int16_t>(code);
         std::string shown;
         append_utf8(&shown, character);
         text = exported_as(shown);
@@ -92,7 +90,7 @@ const exported_code& pair_text(const field_codec& codec, unsigned lead, unsigned
         return code;
     char32_t character = cp932_character(lead, trail);
     bool plain = character != 0 && !(character >= private_use_first && character <= private_use_last) &&
-                 !codec.coded[character] && !is_cp932_alternate_pair(lead << 8 | trail);
+                 codec.codes[character] < 0 && !is_cp932_alternate_pair(lead << 8 | trail);
     if (plain) {
         code.length = static_cast<uint8_t>(put_utf8(code.bytes, character) - code.bytes);
     } else {
@@ -153,16 +151,16 @@ bool is_ascii_alias(char32_t c)
 // string with the reason.
 std::string encode_table_character(const field_codec& codec, char32_t c, std::string* reason)
 {
-    auto found = codec.codes.find(c);
-    if (found != codec.codes.end())
-        return std::string(1, static_cast<char>(found->second));
+    int code = c < bmp_size ? codec.codes[c] : -1;
+    if (code >= 0)
+        return std::string(1, static_cast<char>(code));
     if (is_ascii_alias(c))
         return std::string(1, static_cast<char>(c));
     if (codec.profile->char_rule == char_rule_table) {
         char32_t kana, mark;
-        if (split_voicing_mark(c, &kana, &mark) && codec.codes.count(kana) != 0)
-            return std::string(1, static_cast<char>(codec.codes.at(kana))) +
-                   static_cast<char>(codec.codes.at(mark));
+        if (split_voicing_mark(c, &kana, &mark) && codec.codes[kana] >= 0)
+            return std::string(1, static_cast<char>(codec.codes[kana])) +
+                   static_cast<char>(codec.codes[mark]);
     } else {
         unsigned pair = cp932_pair_of_character(c);
         if (pair != 0)
@@ -264,8 +262,7 @@ void prepare_field_codec(data_edition edition, field_codec* codec)
     codec->edition = edition;
     codec->profile = edition_infos[edition].profile;
     prepare_talk_text_rule(codec->profile, &codec->rule);
-    codec->codes.clear();
-    codec->coded.assign(bmp_size, false);
+    codec->codes.assign(bmp_size, -1);
     codec->pair_text.assign(codec->profile->char_rule == char_rule_sjis ? cp932_pair_count : 0,
                             exported_code{0, {}});
     prepare_byte_texts(codec);
@@ -319,6 +316,15 @@ std::string decode_keyword_field(const field_codec& codec, const uint8_t* field)
 int encode_talk_text(const field_codec& codec, const std::string& text, std::string* bytes,
                      encode_failure* failure)
 {
+    // A text of bytes that export as themselves encodes as itself.
+    size_t plain = 0;
+    while (plain < text.size() && codec.verbatim[static_cast<uint8_t>(text[plain])] &&
+           static_cast<uint8_t>(text[plain]) < 0x80)
+        plain++;
+    if (plain == text.size()) {
+        *bytes = text;
+        return 0;
+    }
     return encode_string(codec, text, false, bytes, failure);
 }
 

@@ -21,7 +21,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <map>
 #include <string>
 #include <vector>
 
@@ -42,8 +41,8 @@ struct field_codec {
     talk_text_rule rule;                // the kind of every byte in a text
     exported_code byte_text[256];       // what a byte of a text exports as
     bool verbatim[256];                 // the byte exports as itself
-    std::map<char32_t, uint8_t> codes;  // the one-byte code of a character
-    std::vector<bool> coded;            // by character below 0x10000: it has a one-byte code
+    // By character (all lie below 0x10000): its one-byte code, or -1.
+    std::vector<int16_t> codes;
     // What each Shift-JIS pair exports as, worked out when first met.
     mutable std::vector<exported_code> pair_text;
 };

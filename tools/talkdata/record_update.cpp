@@ -1,8 +1,6 @@
 #include "record_update.h"
 
 #include <cstring>
-#include <map>
-#include <utility>
 
 #include "record_fields.h"
 
@@ -16,33 +14,37 @@ bool is_keyword_slot(const talk_profile* profile, int slot)
 
 // The edits of one record gathered from every row or entry that names it.
 struct gathered_record {
-    std::string where;
+    bool named = false;  // an edit names the record
     bool has_header = false;
     std::vector<int> header;
-    std::map<int, std::string> texts;  // by slot
+    const std::string* texts[talk_slot_count] = {};  // the edited texts by slot, or null
 };
 
+// Gathers the edits by record, index = town * 16 + person.
 void gather_edits(const talk_input& input, const edits_file& edits,
-                  std::map<std::pair<int, int>, gathered_record>* gathered,
-                  std::vector<std::string>* problems)
+                  std::vector<gathered_record>* gathered, std::vector<std::string>* problems)
 {
     for (const record_edit& edit : edits.records) {
-        gathered_record& record = (*gathered)[{edit.town, edit.person}];
-        std::string name = record_name(input, edit.town, edit.person);
+        gathered_record& record =
+            (*gathered)[static_cast<size_t>(edit.town * talk_person_count + edit.person)];
+        record.named = true;
         if (edit.has_header) {
             if (record.has_header)
-                problems->push_back(edit.where + ": " + name + " header: given twice");
+                problems->push_back(edit_place(edit) + ": " +
+                                    record_name(input, edit.town, edit.person) +
+                                    " header: given twice");
             record.has_header = true;
             record.header = edit.header;
         }
         for (const field_edit& field : edit.fields) {
-            if (record.texts.count(field.slot) != 0)
-                problems->push_back(edit.where + ": " + name + " " + field_names[field.slot] +
-                                    ": given twice");
-            record.texts[field.slot] = field.text;
+            const std::string*& text = record.texts[field.slot];
+            bool given_before = text != nullptr;
+            text = &field.text;
+            if (given_before)
+                problems->push_back(edit_place(edit) + ": " +
+                                    record_name(input, edit.town, edit.person) + " " +
+                                    field_names[field.slot] + ": given twice");
         }
-        if (record.where.empty())
-            record.where = edit.where;
     }
 }
 
@@ -74,7 +76,12 @@ record_change update_record(const field_codec& codec, const talk_input& input, i
     record_fields fields;
     std::string unused;
     split_record_fields(codec, old_record, &fields, &unused);  // passed when the input was checked
-    const std::string name = record_name(input, town, person);
+    std::string name;  // made when a problem needs it
+    auto named = [&]() -> const std::string& {
+        if (name.empty())
+            name = record_name(input, town, person);
+        return name;
+    };
     record_change change;
     change.town = town;
     change.person = person;
@@ -85,21 +92,21 @@ record_change update_record(const field_codec& codec, const talk_input& input, i
     for (int slot = 0; slot < talk_slot_count; slot++) {
         const uint8_t* stored = old_record + fields.start[slot];
         bytes[slot].assign(reinterpret_cast<const char*>(stored), fields.length[slot]);
-        auto text = edit.texts.find(slot);
-        if (text == edit.texts.end())
+        const std::string* text = edit.texts[slot];
+        if (text == nullptr)
             continue;
         encode_failure failure;
         int result;
         if (is_keyword_slot(profile, slot)) {
             uint8_t field[keyword_field_size];
-            result = encode_keyword_field(codec, text->second, field, &failure);
+            result = encode_keyword_field(codec, *text, field, &failure);
             if (result == 0)
                 bytes[slot].assign(reinterpret_cast<const char*>(field), keyword_field_size);
         } else {
-            result = encode_talk_text(codec, text->second, &bytes[slot], &failure);
+            result = encode_talk_text(codec, *text, &bytes[slot], &failure);
         }
         if (result < 0) {
-            problems->push_back(name + " " + field_names[slot] + ", character " +
+            problems->push_back(named() + " " + field_names[slot] + ", character " +
                                 std::to_string(failure.character) + ": " + failure.reason);
             failed = true;
             continue;
@@ -109,7 +116,7 @@ record_change update_record(const field_codec& codec, const talk_input& input, i
             change.slots.push_back(slot);
     }
     if (edit.has_header) {
-        if (check_header(profile, name, edit.header, problems) < 0)
+        if (check_header(profile, named(), edit.header, problems) < 0)
             failed = true;
         else
             for (unsigned i = 0; i < profile->header_count; i++)
@@ -130,7 +137,7 @@ record_change update_record(const field_codec& codec, const talk_input& input, i
             unsigned slot = profile->field_order[k];
             end += static_cast<unsigned>(bytes[slot].size()) + 1;
             if (end > room) {
-                problems->push_back(name + " " + field_names[slot] + ": " +
+                problems->push_back(named() + " " + field_names[slot] + ": " +
                                     std::to_string(used - room) + " bytes over the record's " +
                                     std::to_string(room) + " bytes of text");
                 break;
@@ -172,16 +179,18 @@ void apply_edits(talk_input* input, const edits_file& edits, import_plan* plan)
                                  " edition, the input is of the " + edition + " edition");
         return;
     }
-    std::map<std::pair<int, int>, gathered_record> gathered;
+    std::vector<gathered_record> gathered(talk_record_count);
     gather_edits(*input, edits, &gathered, &plan->problems);
 
     std::vector<uint8_t> records = input->records;
-    for (const auto& entry : gathered) {
-        int town = entry.first.first, person = entry.first.second;
-        uint8_t* new_record =
-            records.data() + static_cast<size_t>(town * talk_person_count + person) * input->record_size;
+    for (size_t index = 0; index < gathered.size(); index++) {
+        if (!gathered[index].named)
+            continue;
+        int town = static_cast<int>(index) / talk_person_count;
+        int person = static_cast<int>(index) % talk_person_count;
+        uint8_t* new_record = records.data() + index * input->record_size;
         record_change change =
-            update_record(codec, *input, town, person, entry.second, new_record, &plan->problems);
+            update_record(codec, *input, town, person, gathered[index], new_record, &plan->problems);
         if (!change.slots.empty() || change.header)
             plan->changes.push_back(change);
     }
