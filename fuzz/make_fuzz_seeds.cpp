@@ -156,10 +156,10 @@ void write_fat12_seeds(const fs::path& folder)
 void write_import_seeds(const fs::path& folder)
 {
     const char* const tsv[4] = {
-        "12\tPaws\t3\tjob\tI mend {7B}nets}.\\nNo more.\n0\tCastle\t0\tname\tAlda\n",
+        "12\tPaws\t3\tjob\tI mend {7B}nets}.\\nNo more.\n0\tCastle of Lord Varnel\t0\tname\tAlda\n",
         "12\tPaws\t3\tkeyword1\tNETS\n12\tPaws\t3\tno\tAS YOU WISH.\n",
         "12\tPaws\t3\tjob\t\xe3\x83\x80\xe3\x83\xb3{60}\\n\xef\xbc\xa1\n",
-        "12\tPaws\t3\tjob\t\xe6\xbc\xa2\xe5\xad\x97{8260}\n3\tX\t5\tyes\tA b\n",
+        "12\tPaws\t3\tjob\t\xe6\xbc\xa2\xe5\xad\x97{8260}\n3\tSerpent's Hold\t5\tyes\tA b\n",
     };
     for (unsigned char which = 0; which < 4; which++) {
         std::string text = std::string(1, static_cast<char>(which)) +

@@ -3,15 +3,17 @@
 // other tools.
 #include <gtest/gtest.h>
 
-#include <fstream>
+#include <filesystem>
 #include <nlohmann/json.hpp>
 #include <string>
 #include <vector>
 
 #include "cp932.h"
 #include "d88_builder.h"
+#include "fat12_builder.h"
 #include "host_programs.h"
 #include "run_process.h"
+#include "storage_write.h"
 #include "talk_records.h"
 #include "test_files.h"
 
@@ -72,6 +74,10 @@ TEST(Talkdata, TextExportIsTheListingInUtf8)
         EXPECT_EQ(exported.exit_code, 0) << sample.name << exported.err;
         EXPECT_EQ(exported.out, listing_in_utf8(sample)) << sample.name;
     }
+    // --help is no error; a wrong command line is one of usage.
+    EXPECT_EQ(talkdata({"export", "--help"}).exit_code, 0);
+    EXPECT_EQ(talkdata({"export"}).exit_code, 2);
+    EXPECT_EQ(talkdata({"export", "--format", "xml", "dos"}).exit_code, 2);
 }
 
 // The listing's block of a record, made from its JSON fields.
@@ -179,7 +185,9 @@ TEST(Talkdata, DisksListsEachDiskAndTheErrorOfADamagedOne)
               "0\tTOWNE\tno\t2D\t" + std::to_string(towne.end()) + "\t20\t320\tyes\n"
               "1\tBAD\tyes\t2D\t688\t-\t-\terror: illegal data: [BAD] track 3 offset = 0x000002BC\n"
               "2\tDATA{09}\tno\t2HD\t" + std::to_string(blank.end()) + "\t1\t2\tno\n");
-    EXPECT_EQ(disks.err, "");
+    EXPECT_EQ(disks.err, text_output("talkdata: three.d88: a disk is damaged: export and import "
+                                     "read every disk of an image and stop at it, whichever disk "
+                                     "they are given\n"));
 }
 
 struct import_case {
@@ -198,7 +206,7 @@ void expect_unchanged_round_trip(const std::string& folder, const std::string& i
         process_result exported = talkdata(args, folder);
         ASSERT_EQ(exported.exit_code, 0) << input << exported.err;
         std::string edits = folder + "/edits." + format;
-        std::string output = folder + "/out-" + format;
+        std::string output = folder + "/out-" + input + "." + format;
         write_file(edits, exported.out);
         args = {"import", edits, input, "--output", output};
         args.insert(args.end(), options.begin(), options.end());
@@ -249,6 +257,24 @@ TEST(Talkdata, UnchangedExportsImportToTheSameBytes)
     temp_dir dir;
     write_file(dir.file("multi.d88"), d88_file({first.bytes(), towne.bytes(), first.bytes()}));
     expect_unchanged_round_trip(dir.path(), "multi.d88", {"-i", "1"});
+
+    // The other editions' records with bytes behind their last NUL.
+    auto records = [](talk_edition edition) {
+        return [edition](int, int person) {
+            byte_vector header = {static_cast<unsigned char>(person % 7), 1, 2, 3};
+            if (edition == talk_edition::dos)
+                header.pop_back();
+            return make_raw_talk_record(edition, header,
+                                        {"A", "B", "", "", "", "", "", "", "", "", "", ""}, 0x5A);
+        };
+    };
+    std::filesystem::create_directory(dir.file("dos"));
+    write_town_files(dir.file("dos"), make_talk_buffer(talk_edition::dos, records(talk_edition::dos)));
+    write_file(dir.file("a.dsk"),
+               make_dsk_image(make_talk_buffer(talk_edition::apple2, records(talk_edition::apple2))));
+    write_file(dir.file("b.xdf"), make_talk_xdf_image(records(talk_edition::x68000)));
+    for (const char* input : {"dos", "a.dsk", "b.xdf"})
+        expect_unchanged_round_trip(dir.path(), input);
 }
 
 // A field's new text in each edition, the TSV row that sets it, and the
@@ -275,9 +301,20 @@ TEST(Talkdata, OneChangedFieldChangesExactlyThatField)
         ASSERT_EQ(run_process(MAKE_SAMPLES_PATH, {dir.path()}, dir.path()).exit_code, 0);
         std::string before = talkdata({"export", "--format", "tsv", c.input}, dir.path()).out;
         write_file(dir.file("edit.tsv"), tsv_header + tsv_row(12, 3, "job", c.text));
+        byte_vector stored = read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input));
+        process_result dry = talkdata({"import", "--dry-run", "--in-place", "edit.tsv", c.input}, dir.path());
+        EXPECT_EQ(read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input)), stored);
         process_result imported =
             talkdata({"import", "--in-place", "edit.tsv", c.input}, dir.path());
         EXPECT_EQ(imported.exit_code, 0) << c.input << imported.err;
+        // The dry run told what the import then did.
+        size_t free_end = dry.out.find(" bytes free\n");
+        ASSERT_NE(free_end, std::string::npos) << dry.out;
+        EXPECT_EQ(dry.out, dry.out.substr(0, free_end) +
+                               " bytes free\n1 records, 1 fields would change; nothing written (dry run)\n");
+        EXPECT_EQ(imported.out, dry.out.substr(0, free_end) + " bytes free\n1 records, 1 fields "
+                                "changed; written to " + c.input + "\n");
+        EXPECT_EQ(dry.out.rfind("[Paws][3]", 0), 0u) << dry.out;
         std::string after = talkdata({"export", "--format", "tsv", c.input}, dir.path()).out;
         std::string row_start = tsv_row(12, 3, "job", "");
         row_start.pop_back();
@@ -298,46 +335,90 @@ TEST(Talkdata, OneChangedFieldChangesExactlyThatField)
     }
 }
 
+struct refusal_case {
+    const char* input;
+    std::vector<std::string> options;  // before EDITS and INPUT
+    std::string edits;
+    std::string errors;  // standard error, "E" standing for the edits file's name
+};
+
 TEST(Talkdata, ImportListsEveryProblemAndWritesNothing)
 {
-    temp_dir dir;
-    ASSERT_EQ(run_process(MAKE_SAMPLES_PATH, {dir.path()}, dir.path()).exit_code, 0);
-    std::string long_text(300, 'X');
-    write_file(dir.file("bad.tsv"), tsv_header + tsv_row(12, 3, "job", long_text) +
-                                        tsv_row(0, 1, "name", "lower") +
-                                        tsv_row(0, 2, "keyword1", "SEVENXX") +
-                                        "16\tX\t0\tname\tA\n" + "1\tX\t0\tjobs\tA\\q\n" +
-                                        tsv_row(0, 0, "yes", "FINE."));
-    byte_vector image = read_file(dir.file("velktown.dsk"));
-    process_result refused = talkdata({"import", "--in-place", "bad.tsv", "velktown.dsk"}, dir.path());
-    EXPECT_EQ(refused.exit_code, 1);
-    EXPECT_EQ(refused.out, "");
-    EXPECT_EQ(refused.err,
-              text_output("talkdata: bad.tsv: line 5, column 1: town '16' does not exist (0 to 15)\n"
-                          "talkdata: bad.tsv: line 6, column 7: field 'jobs' does not exist\n"
-                          "talkdata: bad.tsv: line 6, column 13: unknown escape (\\\\, \\t, \\n and \\r are known)\n"
-                          "talkdata: bad.tsv: [Castle of Lord Varnel][1] name, character 1: 'l' (U+006C): the Apple II edition has capital letters only\n"
-                          "talkdata: bad.tsv: [Castle of Lord Varnel][2] keyword1, character 7: a keyword holds at most 6 characters, this one 7\n"
-                          "talkdata: bad.tsv: [Paws][3] job: 228 bytes over the record's 239 bytes of text\n"
-                          "talkdata: bad.tsv: 6 problems: nothing written\n"));
-    EXPECT_EQ(read_file(dir.file("velktown.dsk")), image);
-
-    write_file(dir.file("flag.json"),
-               R"({"records": [{"town": 3, "person": 5, "header": [7, 0, 0, 0]},)"
-               R"( {"town": 3, "person": 5, "fields": {"job": "ｱ"}}]})");
-    process_result flag = talkdata({"import", "--in-place", "flag.json", "velk-britannia.xdf"}, dir.path());
-    EXPECT_EQ(flag.exit_code, 1);
-    EXPECT_EQ(flag.err,
-              text_output("talkdata: flag.json: [Serpent's Hold][5] job, character 1: 'ｱ' (U+FF71) is half-width katakana, which the X68000 edition cannot store\n"
-                          "talkdata: flag.json: [Serpent's Hold][5] header: question flag 7 is not 0 to 6 or 10\n"
-                          "talkdata: flag.json: 2 problems: nothing written\n"));
-    write_file(dir.file("broken.json"), "{\"records\": [\n  {\"town\": 1,, }]}");
-    process_result broken = talkdata({"import", "--output", "new.d88", "broken.json", "velk-towne.d88"}, dir.path());
-    EXPECT_EQ(broken.exit_code, 1);
-    EXPECT_EQ(broken.err,
-              text_output("talkdata: broken.json: malformed JSON at line 2, column 14: syntax error while parsing object key - unexpected ','; expected string literal\n"
-                          "talkdata: broken.json: 1 problem: nothing written\n"));
-    EXPECT_FALSE(std::ifstream(dir.file("new.d88")).good());
+    const std::string long_text(300, 'X');
+    const refusal_case cases[] = {
+        {"velktown.dsk", {"--in-place"},
+         tsv_header + tsv_row(12, 3, "job", long_text) + tsv_row(0, 1, "name", "lower") +
+             tsv_row(0, 2, "keyword1", "SEVENXX") + "16\tX\t0\tname\tA\n" +
+             "1\tThe Lycaeum\t0\tjobs\tA\\q\n" + "2\tPaws\t99\tno\tA\n" +
+             "3\tPaws\t0\tno\tA\n" + tsv_row(0, 0, "yes", "FINE."),
+         "E: line 5, column 1: town '16' does not exist (0 to 15)\n"
+         "E: line 6, column 17: field 'jobs' does not exist\n"
+         "E: line 6, column 23: unknown escape (\\\\, \\t, \\n and \\r are known)\n"
+         "E: line 7, column 8: person '99' does not exist (0 to 15)\n"
+         "E: line 8, column 3: town 3 is Serpent's Hold, not Paws\n"
+         "E: line 3: [Castle of Lord Varnel][1] name, character 1: 'l' (U+006C): the Apple II "
+         "edition has capital letters only\n"
+         "E: line 4: [Castle of Lord Varnel][2] keyword1, character 7: a keyword holds at most 6 "
+         "characters, this one 7\n"
+         "E: [Paws][3] job: 228 bytes over the record's 239 bytes of text\n"
+         "E: 8 problems: nothing written\n"},
+        {"velk-britannia.xdf", {"--in-place"},
+         R"({"records": [{"town": 3, "person": 5, "header": [7, 0, 0, 0]}, {"town": 3, )"
+         R"("person": 5, "feilds": {}, "fields": {"job": "ｱ"}}, {"town": 4, "person": 1, )"
+         R"("header": [1, 2]}]})",
+         "E: records[1]: unknown key 'feilds' (a misspelt one would be ignored)\n"
+         "E: records[1]: [Serpent's Hold][5] job, character 1: 'ｱ' (U+FF71) is half-width "
+         "katakana, which the X68000 edition cannot store\n"
+         "E: records[0]: [Serpent's Hold][5] header: question flag 7 is not 0 to 6 or 10\n"
+         "E: records[2]: [Moonglow][1] header: 2 bytes, the record has 4\n"
+         "E: 4 problems: nothing written\n"},
+        {"velk-towne.d88", {"--output", "new.d88"}, "{\"records\": [\n  {\"town\": 1,, }]}",
+         "E: malformed JSON at line 2, column 14: syntax error while parsing object key - "
+         "unexpected ','; expected string literal\nE: 1 problem: nothing written\n"},
+        {"velk-towne.d88", {"--in-place"},
+         R"({"edition": "pc8801", "disk": 1, "records": []})",
+         "E: the edits are of disk 1, the input's disk 0 is chosen (-i)\n"
+         "E: 1 problem: nothing written\n"},
+        {"velk-towne.d88", {"--in-place"}, tsv_header + tsv_row(1, 1, "look", "ながい　漢字"),
+         "E: line 2: [The Lycaeum][1] 10/01/02 look, character 5: '漢' (U+6F22) is not a "
+         "character of the PC-8801 edition\nE: 1 problem: nothing written\n"},
+        {"dos", {"--in-place"}, R"({"edition": "x68000", "records": []})",
+         "E: the edits are for the x68000 edition, the input is of the dos edition\n"
+         "E: 1 problem: nothing written\n"},
+        {"dos", {"--in-place"}, "", "E: the file holds no edits, not even a header row\n"
+                                    "E: 1 problem: nothing written\n"},
+        {"dos", {"--dry-run", "--output", "velktown.dsk"}, tsv_header,
+         "velktown.dsk: exists already: --output writes a new file or folder\n"},
+        // A record that fails its checks, and storage of another edition, are
+        // not written over.
+        {"velk-britannia.xdf", {"--in-place", "--edition", "apple2"},
+         tsv_header + tsv_row(0, 0, "name", "A"),
+         "velk-britannia.xdf: illegal data [Castle of Lord Varnel][0]: name: byte 0x90 at offset "
+         "2 is not a character of the Apple II edition\nvelk-britannia.xdf: nothing written\n"},
+    };
+    for (const refusal_case& c : cases) {
+        temp_dir dir;
+        ASSERT_EQ(run_process(MAKE_SAMPLES_PATH, {dir.path()}, dir.path()).exit_code, 0);
+        const std::string edits = c.edits.empty() || c.edits[0] == '{' ? "edits.json" : "edits.tsv";
+        write_file(dir.file(edits), c.edits);
+        std::vector<std::string> args = {"import"};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        args.push_back(edits);
+        args.push_back(c.input);
+        byte_vector before = read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input));
+        process_result refused = talkdata(args, dir.path());
+        std::string expected;
+        for (size_t at = 0, end; at < c.errors.size(); at = end + 1) {
+            end = c.errors.find('\n', at);
+            std::string line = c.errors.substr(at, end - at);
+            expected += "talkdata: " + (line.compare(0, 3, "E: ") == 0 ? edits + line.substr(1) : line) + "\n";
+        }
+        EXPECT_EQ(refused.exit_code, 1) << c.errors;
+        EXPECT_EQ(refused.out, "");
+        EXPECT_EQ(refused.err, text_output(expected));
+        EXPECT_EQ(read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input)), before);
+        EXPECT_FALSE(path_exists(dir.file("new.d88")));
+    }
 }
 
 TEST(Talkdata, ImportedImagesPassOtherTools)

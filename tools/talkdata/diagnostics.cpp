@@ -1,5 +1,7 @@
 #include "diagnostics.h"
 
+#include <sys/stat.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -30,6 +32,30 @@ void report_error(const std::string& subject, const std::string& text)
 std::string system_reason(int error_number)
 {
     return error_number != 0 ? strerror(error_number) : "unknown reason";
+}
+
+std::string describe_file_failure(const file_status& status)
+{
+    switch (status.failed) {
+    case file_step_open:
+        return "cannot open: " + system_reason(status.error_number);
+    case file_step_too_large:
+        return "too large to be an image of these editions";
+    case file_step_memory:
+        return "not enough memory to read it";
+    case file_step_read:
+        if (status.error_number == 0)
+            return "cannot read it whole (empty, or shortened while read)";
+        return "cannot read: " + system_reason(status.error_number);
+    default:
+        return "cannot read: " + system_reason(status.error_number);
+    }
+}
+
+bool is_folder(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
 void route_library_messages(const std::string& subject)

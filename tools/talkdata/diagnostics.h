@@ -6,10 +6,18 @@
 
 #include <string>
 
+#include "whole_file.h"
+
 void report_error(const std::string& subject, const std::string& text);
 
 // The reason the operating system gave for a failed call (errno).
 std::string system_reason(int error_number);
+
+// Why a read through the file layer failed, for its error line.
+std::string describe_file_failure(const file_status& status);
+
+// True for a folder (which opens and reads as nothing on some systems).
+bool is_folder(const std::string& path);
 
 // Sends the libraries' message lines to standard error under subject.
 void route_library_messages(const std::string& subject);

@@ -72,6 +72,24 @@ std::string holds_talk_data(d88_disk* disk)
     return "yes";
 }
 
+// A column of printable ASCII: other bytes (a disk name's, in a library
+// message) as {XX}.
+std::string printable(const std::string& text)
+{
+    std::string out;
+    for (char c : text) {
+        unsigned char byte = static_cast<unsigned char>(c);
+        if (byte >= 0x20 && byte < 0x7F) {
+            out += static_cast<char>(byte);
+        } else {
+            char escape[8];
+            snprintf(escape, sizeof escape, "{%02X}", byte);
+            out += escape;
+        }
+    }
+    return out;
+}
+
 // The library's lines of one failure, joined into one column.
 std::string joined_lines(const std::string& lines)
 {
@@ -93,13 +111,15 @@ std::string joined_lines(const std::string& lines)
 
 int list_d88_disks(const std::string& path, FILE* out)
 {
+    if (is_folder(path)) {
+        report_error(path, "a folder, not a D88 image");
+        return -1;
+    }
     uint8_t* bytes = nullptr;
     size_t size = 0;
     file_status status = {file_step_none, 0};
     if (read_whole_file(path.c_str(), largest_image, &bytes, &size, &status) < 0) {
-        report_error(path, status.failed == file_step_open
-                               ? "cannot open: " + system_reason(status.error_number)
-                               : "cannot read: " + system_reason(status.error_number));
+        report_error(path, describe_file_failure(status));
         return -1;
     }
     std::string text = "index\tname\tprotected\tmedia\tbytes\ttracks\tsectors\ttalk data\n";
@@ -133,7 +153,7 @@ int list_d88_disks(const std::string& path, FILE* out)
             text += columns + std::to_string(tracks) + '\t' + std::to_string(sectors) + '\t' +
                     holds_talk_data(&disk) + '\n';
         } else {
-            text += columns + "-\t-\terror: " + joined_lines(lines) + '\n';
+            text += columns + "-\t-\terror: " + printable(joined_lines(lines)) + '\n';
             result = -1;
         }
         free_d88_disk(&disk, 0);
@@ -150,5 +170,8 @@ int list_d88_disks(const std::string& path, FILE* out)
     }
     free(bytes);
     fwrite(text.data(), 1, text.size(), out);
+    if (result < 0)
+        report_error(path, "a disk is damaged: export and import read every disk of an image and "
+                           "stop at it, whichever disk they are given");
     return result;
 }

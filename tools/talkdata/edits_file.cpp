@@ -1,5 +1,6 @@
 #include "edits_file.h"
 
+#include <cstdint>
 #include <nlohmann/json.hpp>
 #include <string_view>
 
@@ -14,6 +15,18 @@ enum { tsv_columns = 5 };
 std::string json_place(size_t index, const std::string& rest = "")
 {
     return "records[" + std::to_string(index) + "]" + rest;
+}
+
+const char* const document_keys[] = {"edition", "input", "disk", "records", nullptr};
+const char* const record_keys[] = {"town",   "town_label",     "person", "location",
+                                   "header", "question_after", "fields", nullptr};
+
+bool is_one_of(const std::string& name, const char* const* names)
+{
+    for (; *names != nullptr; names++)
+        if (name == *names)
+            return true;
+    return false;
 }
 
 // Reads a JSON document event by event, as the library's parser meets its
@@ -53,6 +66,15 @@ public:
             if (slot_ >= 0)
                 record_.fields.push_back({slot_, std::move(text)});
             return true;
+        case in_record:
+            if (key_ == "town_label") {
+                label_ = std::move(text);
+                has_label_ = true;
+                return true;
+            }
+            if (key_ == "question_after")
+                return true;
+            break;
         default:
             break;
         }
@@ -89,6 +111,11 @@ public:
             slot_ = find_field(name);
             if (slot_ < 0)
                 problems_->push_back(place(".fields") + ": no field '" + name + "'");
+        } else if (top() == in_document && !is_one_of(name, document_keys)) {
+            problems_->push_back("unknown key '" + name + "' (a misspelt one would be ignored)");
+        } else if (top() == in_record && !is_one_of(name, record_keys)) {
+            problems_->push_back(place() + ": unknown key '" + name +
+                                 "' (a misspelt one would be ignored)");
         }
         key_ = std::move(name);
         return true;
@@ -129,6 +156,8 @@ private:
             return true;
         switch (top()) {
         case in_document:
+            if (key_ == "disk" || key_ == "input")
+                break;
             if (key_ == "edition")
                 problems_->push_back("edition: not one of dos, apple2, pc8801, x68000");
             else if (key_ == "records")
@@ -161,6 +190,10 @@ private:
     {
         if (skip_ > 0 || stack_.empty())
             return true;
+        if (top() == in_document && key_ == "disk") {
+            edits_->disk = n >= 0 && n <= INT32_MAX ? static_cast<int>(n) : -2;
+            return true;
+        }
         if (top() == in_record && (key_ == "town" || key_ == "person")) {
             bool town = key_ == "town";
             int high = town ? talk_town_count - 1 : talk_person_count - 1;
@@ -210,7 +243,7 @@ private:
             record_ = record_edit();
             record_.in_json = true;
             record_.place = index_;
-            has_town_ = has_person_ = record_bad_ = header_bad_ = fields_bad_ = false;
+            has_town_ = has_person_ = record_bad_ = header_bad_ = fields_bad_ = has_label_ = false;
             stack_.push_back(in_record);
             return true;
         case in_record:
@@ -265,6 +298,12 @@ private:
             problems_->push_back(json_place(record_.place, ".fields") + ": not an object");
             return;
         }
+        if (has_label_ && label_ != town_labels[record_.town]) {
+            problems_->push_back(json_place(record_.place, ".town_label") + ": town " +
+                                 std::to_string(record_.town) + " is " +
+                                 town_labels[record_.town] + ", not " + label_);
+            return;
+        }
         edits_->records.push_back(std::move(record_));
     }
 
@@ -280,6 +319,8 @@ private:
     bool record_bad_ = false, header_bad_ = false, fields_bad_ = false;
     std::string bad_key_;
     bool saw_document_ = false, saw_records_ = false;
+    std::string label_;
+    bool has_label_ = false;
 };
 
 void read_json_edits(const std::string& text, edits_file* edits, std::vector<std::string>* problems)
@@ -420,6 +461,12 @@ void read_tsv_edits(const std::string& text, edits_file* edits, std::vector<std:
         }
         if (record.town < 0 || record.person < 0 || slot < 0)
             continue;
+        if (cell[1] != std::string_view(town_labels[record.town])) {
+            problems->push_back(line_place(number, line, starts[1]) + ": town " +
+                                std::to_string(record.town) + " is " + town_labels[record.town] +
+                                ", not " + std::string(cell[1]));
+            continue;
+        }
         record.fields.push_back({slot, std::move(value)});
         edits->records.push_back(std::move(record));
     }

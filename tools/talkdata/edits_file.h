@@ -24,6 +24,7 @@ struct record_edit {
 
 struct edits_file {
     std::string edition;  // the "edition" of a JSON document, or empty
+    int disk = -1;        // the "disk" of a JSON document, or -1
     std::vector<record_edit> records;
 };
 

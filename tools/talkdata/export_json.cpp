@@ -169,10 +169,11 @@ void write_json_export(const talk_input& input, const std::vector<exported_recor
     text += input.edition == edition_pc8801 ? std::to_string(input.disk_index) : "null";
     text += ",\n";
     append_key(&text, "  ", "records");
-    text += records.empty() ? "[" : "[\n";
-    for (size_t i = 0; i < records.size(); i++) {
+    size_t complete = records.size() - (!records.empty() && !records.back().complete);
+    text += complete == 0 ? "[" : "[\n";
+    for (size_t i = 0; i < complete; i++) {
         append_record(&text, input, records[i]);
-        text += i + 1 < records.size() ? ",\n" : "\n  ";
+        text += i + 1 < complete ? ",\n" : "\n  ";
     }
     text += "]\n}\n";
     fwrite(text.data(), 1, text.size(), out);

@@ -6,7 +6,13 @@
 #include "kana_marks.h"
 #include "record_fields.h"
 
-int export_records(const talk_input& input, bool join_marks, std::vector<exported_record>* records)
+namespace {
+
+// Walks the records in listing order up to the first that cannot be read
+// or fails a check, whose error line it prints; out (when not null)
+// receives each record that passed, and the failing one's heading when its
+// texts failed. 0 when all 256 passed, else -1.
+int walk_records(const talk_input& input, text_form form, std::vector<exported_record>* out)
 {
     field_codec codec;
     prepare_field_codec(input.edition, &codec);
@@ -21,27 +27,48 @@ int export_records(const talk_input& input, bool join_marks, std::vector<exporte
                 return -1;
             }
             const uint8_t* record = input.record(town, person);
+            exported_record exported;
+            exported.town = town;
+            exported.person = person;
+            exported.header.assign(record + profile->header_offset,
+                                   record + profile->header_offset + profile->header_count);
             record_fields fields;
             std::string problem;
             if (split_record_fields(codec, record, &fields, &problem) < 0) {
+                bool flag_valid = talk_question_slot(exported.header[0]) != talk_slot_count;
+                if (out != nullptr && flag_valid) {
+                    exported.complete = false;
+                    out->push_back(std::move(exported));
+                }
                 report_error(input.path,
                              "illegal data " + record_name(input, town, person) + ": " + problem);
                 return -1;
             }
-            exported_record out;
-            out.town = town;
-            out.person = person;
-            out.header.assign(record + profile->header_offset,
-                              record + profile->header_offset + profile->header_count);
+            if (out == nullptr)
+                continue;
             for (unsigned slot = 0; slot < talk_slot_count; slot++) {
-                out.fields[slot] = export_field(codec, record, fields, slot);
-                if (join_marks)
-                    out.fields[slot] = join_voicing_marks(out.fields[slot]);
+                std::string& text = exported.fields[slot];
+                text = form == form_shown ? show_field(codec, record, fields, slot)
+                                          : export_field(codec, record, fields, slot);
+                if (form != form_exact)
+                    text = join_voicing_marks(text);
             }
-            records->push_back(std::move(out));
+            out->push_back(std::move(exported));
         }
     }
     return 0;
+}
+
+}  // namespace
+
+int export_records(const talk_input& input, text_form form, std::vector<exported_record>* records)
+{
+    return walk_records(input, form, records);
+}
+
+int check_talk_records(const talk_input& input)
+{
+    return walk_records(input, form_exact, nullptr);
 }
 
 std::string tsv_escape(const std::string& text)
@@ -73,6 +100,8 @@ void write_tsv_export(const std::vector<exported_record>& records, FILE* out)
 {
     std::string text = "town\ttown_label\tperson\tfield\ttext\n";
     for (const exported_record& record : records) {
+        if (!record.complete)
+            continue;
         for (unsigned slot = 0; slot < talk_slot_count; slot++) {
             text += std::to_string(record.town) + '\t' + town_labels[record.town] + '\t' +
                     std::to_string(record.person) + '\t' + field_names[slot] + '\t' +

@@ -46,6 +46,8 @@ void write_text_export(const talk_input& input, const std::vector<exported_recor
             text += digits[record.header[i] & 0x0F];
         }
         text += '\n';
+        if (!record.complete)
+            break;
         unsigned question_after = talk_question_slot(record.header[0]);
         for (unsigned slot = talk_slot_name; slot < talk_slot_question; slot++) {
             append_field(&text, labels[slot], record.fields[slot]);

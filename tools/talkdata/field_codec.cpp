@@ -144,7 +144,7 @@ std::string describe(char32_t c)
 
 bool is_ascii_alias(char32_t c)
 {
-    return c >= 0x20 && c <= 0x7D && c != escape_start;
+    return c >= 0x20 && c <= 0x7E && c != escape_start;
 }
 
 // The bytes of one character of a text in a table edition, or an empty
@@ -309,6 +309,50 @@ std::string decode_keyword_field(const field_codec& codec, const uint8_t* field)
         uint8_t byte = field[i];
         bool plain = codec.rule.kind[byte] == talk_byte_plain && byte != escape_start;
         out += plain ? std::string(1, static_cast<char>(byte)) : byte_escape(byte);
+    }
+    return out;
+}
+
+std::string show_talk_text(const field_codec& codec, const uint8_t* text, size_t length)
+{
+    const talk_profile* profile = codec.profile;
+    std::string out;
+    for (size_t i = 0; i < length; i++) {
+        uint8_t byte = text[i];
+        unsigned char kind = codec.rule.kind[byte];
+        char32_t character = 0;
+        if (kind == talk_byte_lead && i + 1 < length) {
+            character = cp932_character(byte, text[i + 1]);
+            if (character == 0 || (character >= private_use_first && character <= private_use_last)) {
+                out += pair_escape(byte, text[i + 1]);
+                i++;
+                continue;
+            }
+            i++;
+        } else if (kind == talk_byte_break) {
+            character = '\n';
+        } else if (kind == talk_byte_plain) {
+            bool table = profile->char_rule == char_rule_table || profile->char_rule == char_rule_sjis;
+            character = table ? entry_character(profile->char_table[byte]) : byte;
+        }
+        if (character == 0)
+            out += byte_escape(byte);
+        else
+            append_utf8(&out, character);
+    }
+    return out;
+}
+
+std::string show_keyword_field(const field_codec&, const uint8_t* field)
+{
+    size_t length = keyword_field_size;
+    while (length > 0 && field[length - 1] == keyword_padding)
+        length--;
+    std::string out;
+    for (size_t i = 0; i < length; i++) {
+        uint8_t byte = field[i];
+        bool shown = byte >= 0x20 && byte < 0x7F;  // printable ASCII, as the listing prints it
+        out += shown ? std::string(1, static_cast<char>(byte)) : byte_escape(byte);
     }
     return out;
 }

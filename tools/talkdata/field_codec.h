@@ -56,6 +56,13 @@ std::string decode_talk_text(const field_codec& codec, const uint8_t* text, size
 // trailing spaces.
 std::string decode_keyword_field(const field_codec& codec, const uint8_t* field);
 
+// What the game shows of a text or keyword: every code that shows a
+// character as that character (the brace too, and a pair whose character a
+// one-byte code or another pair also shows); only bytes and pairs without
+// a character stay escapes. Not lossless: for comparing.
+std::string show_talk_text(const field_codec& codec, const uint8_t* text, size_t length);
+std::string show_keyword_field(const field_codec& codec, const uint8_t* field);
+
 struct encode_failure {
     size_t character;  // the position in the string, counted from 1
     std::string reason;

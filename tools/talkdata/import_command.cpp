@@ -4,6 +4,7 @@
 #include <cstdlib>
 
 #include "diagnostics.h"
+#include "export_records.h"
 #include "record_update.h"
 #include "storage_write.h"
 #include "whole_file.h"
@@ -27,6 +28,10 @@ std::string describe_change(const talk_input& input, const record_change& change
 
 int read_text_file(const std::string& path, std::string* text)
 {
+    if (is_folder(path)) {
+        report_error(path, "a folder, not a file of edits");
+        return -1;
+    }
     uint8_t* bytes = nullptr;
     size_t size = 0;
     file_status status = {file_step_none, 0};
@@ -36,9 +41,7 @@ int read_text_file(const std::string& path, std::string* text)
             text->clear();
             return 0;
         }
-        report_error(path, status.failed == file_step_open
-                               ? "cannot open: " + system_reason(status.error_number)
-                               : "cannot read: " + system_reason(status.error_number));
+        report_error(path, describe_file_failure(status));
         return -1;
     }
     text->assign(reinterpret_cast<const char*>(bytes), size);
@@ -48,15 +51,20 @@ int read_text_file(const std::string& path, std::string* text)
 
 int import_edits(talk_input* input, const std::string& edits_text, const import_options& options)
 {
-    if (input->present < talk_record_count) {
-        char sector[48];
-        snprintf(sector, sizeof sector, "cannot read sector %02X/%02X/%02X", input->missing.cylinder,
-                 input->missing.head, input->missing.sector);
-        report_error(input->path, sector);
+    // Edits go only into storage that lists in full: a record that fails its
+    // checks, or storage taken for the wrong edition, is not written over.
+    if (check_talk_records(*input) < 0) {
+        report_error(input->path, "nothing written");
+        return -1;
+    }
+    if (!options.output.empty() && path_exists(options.output)) {
+        report_error(options.output, "exists already: --output writes a new file or folder");
         return -1;
     }
     edits_file edits;
     import_plan plan;
+    if (edits_text.find_first_not_of(" \t\r\n") == std::string::npos)
+        plan.problems.push_back("the file holds no edits, not even a header row");
     // The rows that read well are checked too, so that every problem is listed at once.
     read_edits(edits_text, &edits, &plan.problems);
     apply_edits(input, edits, &plan);
@@ -87,8 +95,8 @@ int import_edits(talk_input* input, const std::string& edits_text, const import_
     }
     if (write_talk_storage(input, plan.changes, options.output) < 0)
         return -1;
-    const std::string& target = options.output.empty() ? input->path : options.output;
-    report += counts + " changed; written to " + target + "\n";
     fputs(report.c_str(), stdout);
+    const std::string& target = options.output.empty() ? input->path : options.output;
+    fprintf(stdout, "%s changed; written to %s\n", counts.c_str(), target.c_str());
     return 0;
 }

@@ -48,23 +48,38 @@ int load(const input_options& options, talk_input* input)
     return load_talk_input(options.path, edition, options.index, input);
 }
 
+// The path without trailing separators ("out/" names the folder out).
+std::string without_trailing_separators(std::string path)
+{
+    while (path.size() > 1 && (path.back() == '/' || path.back() == '\\'))
+        path.pop_back();
+    return path;
+}
+
+// Standard output took everything: else the error line, and false.
+bool output_written(const char* what)
+{
+    if (fflush(stdout) == 0 && !ferror(stdout))
+        return true;
+    report_error("standard output", std::string("cannot write ") + what);
+    return false;
+}
+
 int run_export(const input_options& options, const std::string& format, bool join_marks)
 {
     talk_input input;
     if (load(options, &input) < 0)
         return exit_failure;
     std::vector<exported_record> records;
-    int result = export_records(input, join_marks, &records);
+    int result = export_records(input, join_marks ? form_joined : form_exact, &records);
     if (format == "json")
         write_json_export(input, records, stdout);
     else if (format == "tsv")
         write_tsv_export(records, stdout);
     else
         write_text_export(input, records, stdout);
-    if (fflush(stdout) != 0 || ferror(stdout)) {
-        report_error("standard output", "cannot write the export");
+    if (!output_written("the export"))
         return exit_failure;
-    }
     return result == 0 ? exit_success : exit_failure;
 }
 
@@ -75,24 +90,34 @@ int run_compare(const input_options& a, const input_options& b)
     if (load(a, &input_a) < 0 || load(b, &input_b) < 0)
         return exit_trouble;
     std::vector<exported_record> records_a, records_b;
-    if (export_records(input_a, false, &records_a) < 0 ||
-        export_records(input_b, false, &records_b) < 0)
+    if (export_records(input_a, form_shown, &records_a) < 0 ||
+        export_records(input_b, form_shown, &records_b) < 0)
         return exit_trouble;
     int differing = compare_records(records_a, records_b, stdout);
-    if (fflush(stdout) != 0 || ferror(stdout)) {
-        report_error("standard output", "cannot write the comparison");
+    if (!output_written("the comparison"))
         return exit_trouble;
-    }
     return differing == 0 ? exit_success : exit_failure;
 }
 
-int run_import(const input_options& options, const import_options& import)
+int run_import(const input_options& options, import_options import)
 {
     talk_input input;
     std::string edits_text;
+    import.output = without_trailing_separators(import.output);
     if (read_text_file(import.edits_path, &edits_text) < 0 || load(options, &input) < 0)
         return exit_failure;
-    return import_edits(&input, edits_text, import) == 0 ? exit_success : exit_failure;
+    int result = import_edits(&input, edits_text, import);
+    if (!output_written("the report"))
+        return exit_failure;
+    return result == 0 ? exit_success : exit_failure;
+}
+
+int run_disks(const std::string& path)
+{
+    int result = list_d88_disks(path, stdout);
+    if (!output_written("the list of disks"))
+        return exit_failure;
+    return result == 0 ? exit_success : exit_failure;
 }
 
 }  // namespace
@@ -173,7 +198,7 @@ int main(int argc, char** argv)
     if (*export_command)
         return run_export(export_input, format, join_marks);
     if (*disks_command)
-        return list_d88_disks(disks_path, stdout) == 0 ? exit_success : exit_failure;
+        return run_disks(disks_path);
     if (*import_command)
         return run_import(import_input, import);
     return run_compare(compare_a, compare_b);

@@ -80,3 +80,11 @@ std::string export_field(const field_codec& codec, const uint8_t* record,
         return decode_keyword_field(codec, record + fields.start[slot]);
     return decode_talk_text(codec, record + fields.start[slot], fields.length[slot]);
 }
+
+std::string show_field(const field_codec& codec, const uint8_t* record,
+                       const record_fields& fields, unsigned slot)
+{
+    if (is_keyword_slot(codec.profile, slot))
+        return show_keyword_field(codec, record + fields.start[slot]);
+    return show_talk_text(codec, record + fields.start[slot], fields.length[slot]);
+}

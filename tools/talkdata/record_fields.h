@@ -22,3 +22,8 @@ int split_record_fields(const field_codec& codec, const uint8_t* record, record_
 // The exported string of a field of a split record.
 std::string export_field(const field_codec& codec, const uint8_t* record,
                          const record_fields& fields, unsigned slot);
+
+// What the game shows of a field: as the export, but codes that show a
+// character appear as it even where the export escapes them.
+std::string show_field(const field_codec& codec, const uint8_t* record,
+                       const record_fields& fields, unsigned slot);

@@ -18,6 +18,8 @@ struct gathered_record {
     bool has_header = false;
     std::vector<int> header;
     const std::string* texts[talk_slot_count] = {};  // the edited texts by slot, or null
+    const record_edit* sources[talk_slot_count] = {};  // the entry or row that gave each
+    const record_edit* header_source = nullptr;
 };
 
 // Gathers the edits by record, index = town * 16 + person.
@@ -35,11 +37,13 @@ void gather_edits(const talk_input& input, const edits_file& edits,
                                     " header: given twice");
             record.has_header = true;
             record.header = edit.header;
+            record.header_source = &edit;
         }
         for (const field_edit& field : edit.fields) {
             const std::string*& text = record.texts[field.slot];
             bool given_before = text != nullptr;
             text = &field.text;
+            record.sources[field.slot] = &edit;
             if (given_before)
                 problems->push_back(edit_place(edit) + ": " +
                                     record_name(input, edit.town, edit.person) + " " +
@@ -106,7 +110,8 @@ record_change update_record(const field_codec& codec, const talk_input& input, i
             result = encode_talk_text(codec, *text, &bytes[slot], &failure);
         }
         if (result < 0) {
-            problems->push_back(named() + " " + field_names[slot] + ", character " +
+            problems->push_back(edit_place(*edit.sources[slot]) + ": " + named() + " " +
+                                field_names[slot] + ", character " +
                                 std::to_string(failure.character) + ": " + failure.reason);
             failed = true;
             continue;
@@ -116,7 +121,8 @@ record_change update_record(const field_codec& codec, const talk_input& input, i
             change.slots.push_back(slot);
     }
     if (edit.has_header) {
-        if (check_header(profile, named(), edit.header, problems) < 0)
+        if (check_header(profile, edit_place(*edit.header_source) + ": " + named(), edit.header,
+                         problems) < 0)
             failed = true;
         else
             for (unsigned i = 0; i < profile->header_count; i++)
@@ -177,6 +183,16 @@ void apply_edits(talk_input* input, const edits_file& edits, import_plan* plan)
     if (!edits.edition.empty() && edits.edition != edition) {
         plan->problems.push_back("the edits are for the " + edits.edition +
                                  " edition, the input is of the " + edition + " edition");
+        return;
+    }
+    if (edits.disk == -2) {
+        plan->problems.push_back("disk: not a disk index");
+        return;
+    }
+    if (edits.disk != -1 && input->edition == edition_pc8801 && edits.disk != input->disk_index) {
+        plan->problems.push_back("the edits are of disk " + std::to_string(edits.disk) +
+                                 ", the input's disk " + std::to_string(input->disk_index) +
+                                 " is chosen (-i)");
         return;
     }
     std::vector<gathered_record> gathered(talk_record_count);

@@ -29,12 +29,6 @@ std::string describe_write_failure(const file_status& status)
     }
 }
 
-bool path_exists(const std::string& path)
-{
-    std::error_code error;
-    return fs::symlink_status(path, error).type() != fs::file_type::not_found;
-}
-
 int replace_whole_file(const std::string& path, const std::vector<uint8_t>& bytes)
 {
     file_status status = {file_step_none, 0};
@@ -197,6 +191,12 @@ int write_x68000(talk_input* input, const std::string& target)
 }
 
 }  // namespace
+
+bool path_exists(const std::string& path)
+{
+    std::error_code error;
+    return fs::symlink_status(path, error).type() != fs::file_type::not_found;
+}
 
 size_t d88_record_position(const talk_input& input, int town, int person)
 {

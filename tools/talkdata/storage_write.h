@@ -24,6 +24,10 @@
 int write_talk_storage(talk_input* input, const std::vector<record_change>& changes,
                        const std::string& output);
 
+// True when anything (a file, folder or link, even a dangling one) stands
+// at path.
+bool path_exists(const std::string& path);
+
 // The position in the file of the data of the sector that holds a
 // PC-8801 record: the disks before the chosen one, the track's offset and
 // the sectors before it in its track, as the reader walked them.

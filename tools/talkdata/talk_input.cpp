@@ -1,7 +1,5 @@
 #include "talk_input.h"
 
-#include <sys/stat.h>
-
 #include <cstdlib>
 #include <cstring>
 
@@ -16,24 +14,6 @@ const char talk_file_name[] = "TALKDATA.BIN";
 const size_t apple2_talk_bytes = talk_record_count * 256;
 const size_t largest_image = 0x7FFFFFFF;  // the D88 library's 32-bit positions
 
-std::string describe_file_failure(const file_status& status)
-{
-    switch (status.failed) {
-    case file_step_open:
-        return "cannot open: " + system_reason(status.error_number);
-    case file_step_too_large:
-        return "too large to be an image of these editions";
-    case file_step_memory:
-        return "not enough memory to read it";
-    case file_step_read:
-        if (status.error_number == 0)
-            return "cannot read it whole (empty, or shortened while read)";
-        return "cannot read: " + system_reason(status.error_number);
-    default:
-        return "cannot read: " + system_reason(status.error_number);
-    }
-}
-
 // Reads a whole file; false after the error line.
 bool read_file(const std::string& path, file_bytes* bytes)
 {
@@ -45,11 +25,6 @@ bool read_file(const std::string& path, file_bytes* bytes)
     return true;
 }
 
-bool is_folder(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
-}
 
 // The first disk header of a D88 image: a disk size that the file holds,
 // and write-protect and media bytes of the values the format knows.
@@ -63,6 +38,22 @@ bool looks_like_d88(const file_bytes& bytes)
     return disk_size >= d88_short_header_size && disk_size <= bytes.size &&
            (protect == d88_not_protected || protect == d88_protected) &&
            (media == d88_media_2d || media == d88_media_2dd || media == d88_media_2hd);
+}
+
+// True when path ends with the extension (".d88"), letter case aside.
+bool has_extension(const std::string& path, const char* extension)
+{
+    size_t length = strlen(extension);
+    if (path.size() < length)
+        return false;
+    for (size_t i = 0; i < length; i++) {
+        char c = path[path.size() - length + i];
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+        if (c != extension[i])
+            return false;
+    }
+    return true;
 }
 
 bool has_fat12_layout_size(size_t size)
@@ -219,9 +210,11 @@ int load_talk_input(const std::string& path, int edition, int32_t disk_index, ta
             return -1;
     }
     if (edition < 0) {
-        if (looks_like_d88(input->image))
+        // The contents decide; where they fit no image, the name's
+        // extension does, so that a damaged image is read as what it is.
+        if (looks_like_d88(input->image) || has_extension(path, ".d88"))
             edition = edition_pc8801;
-        else if (has_fat12_layout_size(input->image.size))
+        else if (has_fat12_layout_size(input->image.size) || has_extension(path, ".xdf"))
             edition = edition_x68000;
         else if (input->image.size >= apple2_talk_bytes)
             edition = edition_apple2;
@@ -233,6 +226,11 @@ int load_talk_input(const std::string& path, int edition, int32_t disk_index, ta
         }
     }
     input->edition = static_cast<data_edition>(edition);
+    if (input->edition != edition_pc8801 && disk_index != 0) {
+        report_error(path, std::string("-i chooses a disk of a D88 image; this is the ") +
+                               edition_infos[edition].title + " edition");
+        return -1;
+    }
     input->record_size = edition_infos[edition].profile->record_size;
     switch (input->edition) {
     case edition_dos:
