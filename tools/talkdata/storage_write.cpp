@@ -1,5 +1,6 @@
 #include "storage_write.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
@@ -21,7 +22,7 @@ std::string describe_write_failure(const file_status& status)
 {
     switch (status.failed) {
     case file_step_open:
-        return "cannot create the new file: " + system_reason(status.error_number);
+        return "cannot replace it: " + system_reason(status.error_number);
     case file_step_memory:
         return "not enough memory";
     default:
@@ -126,6 +127,12 @@ int write_apple2(const talk_input& input, const std::string& target)
 
 // True when the D88 writer turns the image back into exactly the bytes it
 // was read from, so that writing the model keeps every other byte.
+// ": REASON" for the errno that a library's failed write left, or nothing.
+std::string reason_if_any(int error_number)
+{
+    return error_number != 0 ? ": " + system_reason(error_number) : "";
+}
+
 bool d88_writer_keeps_layout(const talk_input& input)
 {
     std::string lines;
@@ -152,8 +159,9 @@ int write_pc8801(talk_input* input, const std::vector<record_change>& changes,
             memcpy(sector->data, input->record(change.town, change.person), record_size);
         }
         route_library_messages(target);
+        errno = 0;
         if (write_d88_image_file(&input->d88, target.c_str()) < 0) {
-            report_error(target, "cannot write the D88 image");
+            report_error(target, "cannot write the D88 image" + reason_if_any(errno));
             return -1;
         }
         return 0;
@@ -181,10 +189,11 @@ int write_pc8801(talk_input* input, const std::vector<record_change>& changes,
 int write_x68000(talk_input* input, const std::string& target)
 {
     route_library_messages(target);
+    errno = 0;
     if (write_fat12_file(&input->fat12, talk_file_name, input->records.data(),
                          static_cast<int32_t>(input->records.size()), true) < 0 ||
         write_fat12_image_file(&input->fat12, target.c_str()) < 0) {
-        report_error(target, "cannot write the image");
+        report_error(target, "cannot write the image" + reason_if_any(errno));
         return -1;
     }
     return 0;
