@@ -12,7 +12,7 @@ d88_disk* get_d88_disk(d88_image* image, int32_t index)
     return disk;
 }
 
-const d88_track* find_d88_track(const d88_disk* disk, int cylinder, int head)
+const d88_track* find_d88_track(const d88_disk* disk, int32_t cylinder, int32_t head)
 {
     if (disk == nullptr)
         return nullptr;
@@ -26,7 +26,8 @@ const d88_track* find_d88_track(const d88_disk* disk, int cylinder, int head)
     return nullptr;
 }
 
-const d88_sector* find_d88_sector(const d88_disk* disk, int cylinder, int head, int record)
+const d88_sector* find_d88_sector(const d88_disk* disk, int32_t cylinder, int32_t head,
+                                  int32_t record)
 {
     const d88_track* track = find_d88_track(disk, cylinder, head);
     if (track == nullptr)

@@ -58,6 +58,7 @@ int load_fat(fat12_image* image)
         free(scratch);
         return -1;
     }
+    image->fat_entries = entry_count;
     // The even entry of a pair lies in the low 12 bits. The third byte is
     // taken only when the odd entry is wanted, so a FAT whose size is not a
     // multiple of three is never read past its end.
@@ -73,7 +74,8 @@ int load_fat(fat12_image* image)
 
 int32_t get_fat_entry(const fat12_image* image, int32_t cluster)
 {
-    if (image->fat == nullptr || cluster < 0 || cluster - 1 > image->cluster_count)
+    if (image->fat == nullptr || cluster < 0 || cluster - 1 > image->cluster_count ||
+        cluster >= image->fat_entries)
         return -1;
     return image->fat[cluster];
 }

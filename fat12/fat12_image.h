@@ -18,6 +18,7 @@ struct fat12_image {
     uint8_t* buffer;              // the whole file, header included (owned)
     int32_t cluster_count;        // data clusters, numbered 2 to cluster_count + 1
     int32_t* fat;                 // cluster_count + 2 decoded entries, index = cluster (owned)
+    int32_t fat_entries;          // entries of fat, whatever cluster_count is set to later
     int32_t cylinders;            // geometry of the layout
     int32_t heads;                // sides
     int32_t sectors_per_track;    // sectors of one track

@@ -60,12 +60,18 @@ int copy_chain(const fat12_image* image, int32_t cluster, int32_t size, uint8_t*
 
 }  // namespace
 
+// Each copy has its one direction: a missing destination or source is
+// refused, never taken for the other way.
 int read_fat12_chain(const fat12_image* image, int32_t cluster, int32_t size, uint8_t* dest)
 {
+    if (dest == nullptr && size > 0)
+        return -1;
     return copy_chain(image, cluster, size, dest, nullptr);
 }
 
 int write_fat12_chain(fat12_image* image, int32_t cluster, int32_t size, const uint8_t* source)
 {
+    if (source == nullptr && size > 0)
+        return -1;
     return copy_chain(image, cluster, size, nullptr, source);
 }

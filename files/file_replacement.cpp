@@ -5,9 +5,13 @@
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
+#include <string>
 #include <system_error>
 
-#ifndef _WIN32
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
@@ -86,6 +90,17 @@ bool target_exists(const char* target)
     return fs::status(target, error).type() != fs::file_type::not_found;
 }
 
+// Only a regular file is replaced: a device, a pipe or a folder renamed
+// over would vanish, and its contents would never be written.
+bool target_is_regular(const char* target, file_status* status)
+{
+    std::error_code error;
+    if (fs::status(target, error).type() == fs::file_type::regular)
+        return true;
+    fail(status, file_step_open, error ? error.value() : EINVAL);
+    return false;
+}
+
 // An existing target must open for update, as writing it in place would
 // need; the open changes nothing and is closed at once.
 bool target_opens_for_update(const char* target, file_status* status)
@@ -134,12 +149,57 @@ FILE* create_file_beside(const char* target, char* new_name, size_t new_name_siz
     return nullptr;
 }
 
-// Writes size bytes as one element and closes the file: 0, or -1 when the
-// write or the close fails. The file is closed in both cases.
+// Gives a new file the permission bits of the target before anything is
+// written into it, so that contents the target kept from others are never
+// readable in the new file. The set-id bits follow at the commit.
+void restrict_new_file(FILE* file, const char* target)
+{
+#ifndef _WIN32
+    struct stat target_stat;
+    if (stat(target, &target_stat) == 0)
+        fchmod(fileno(file), target_stat.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO));
+#else
+    static_cast<void>(file);
+    static_cast<void>(target);
+#endif
+}
+
+// Puts what was written on the disk itself, so that after a power loss the
+// rename never leaves a name for contents that were not written.
+bool sync_file(FILE* file)
+{
+    if (fflush(file) != 0)
+        return false;
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+
+// Makes a rename in the folder of path last over a power loss (best effort:
+// not every system syncs a folder).
+void sync_folder_of(const char* path)
+{
+#ifndef _WIN32
+    std::string folder = fs::path(path).parent_path().string();
+    int fd = open(folder.empty() ? "." : folder.c_str(), O_RDONLY);
+    if (fd >= 0) {
+        fsync(fd);
+        close(fd);
+    }
+#else
+    static_cast<void>(path);
+#endif
+}
+
+// Writes size bytes as one element, syncs and closes the file: 0, or -1
+// when the write, the sync or the close fails. The file is closed in both
+// cases.
 int write_and_close(FILE* file, const uint8_t* bytes, size_t size, file_status* status)
 {
     errno = 0;
-    bool written = size > 0 && fwrite(bytes, size, 1, file) == 1;
+    bool written = size > 0 && fwrite(bytes, size, 1, file) == 1 && sync_file(file);
     int error_number = errno;
     errno = 0;
     bool closed = fclose(file) == 0;
@@ -159,9 +219,15 @@ int copy_owner_and_permissions(const char* target, const char* new_name, file_st
     struct stat new_stat;
     if (stat(target, &target_stat) != 0 || stat(new_name, &new_stat) != 0)
         return fail(status, file_step_write, errno);
+    // Best effort: where the owner cannot be set (an ordinary user, or root
+    // on a network file system that maps it to nobody), the group may still
+    // be; the write goes on either way.
     if ((target_stat.st_uid != new_stat.st_uid || target_stat.st_gid != new_stat.st_gid) &&
-        chown(new_name, target_stat.st_uid, target_stat.st_gid) != 0 && geteuid() == 0)
-        return fail(status, file_step_write, errno);
+        chown(new_name, target_stat.st_uid, target_stat.st_gid) != 0 &&
+        target_stat.st_gid != new_stat.st_gid) {
+        int kept = chown(new_name, static_cast<uid_t>(-1), target_stat.st_gid);
+        static_cast<void>(kept);
+    }
 #endif
     std::error_code error;
     fs::file_status target_status = fs::status(target, error);
@@ -188,7 +254,7 @@ int stage_file_replacement(const char* path, const uint8_t* bytes, size_t size,
     if (target == nullptr)
         return -1;
     bool existed = target_exists(target);
-    if (existed && !target_opens_for_update(target, status)) {
+    if (existed && (!target_is_regular(target, status) || !target_opens_for_update(target, status))) {
         free(target);
         return -1;
     }
@@ -199,6 +265,8 @@ int stage_file_replacement(const char* path, const uint8_t* bytes, size_t size,
         return fail(status, file_step_memory, ENOMEM);
     }
     FILE* file = create_file_beside(target, new_name, new_name_size, status);
+    if (file != nullptr && existed)
+        restrict_new_file(file, target);
     if (file == nullptr || write_and_close(file, bytes, size, status) < 0) {
         if (file != nullptr)
             remove(new_name);
@@ -223,6 +291,8 @@ int commit_file_replacement(file_replacement* replacement, file_status* status)
         fs::rename(replacement->new_name, replacement->target, error);
         if (error)
             result = fail(status, file_step_write, error.value());
+        else
+            sync_folder_of(replacement->target);
     }
     if (result < 0)
         remove(replacement->new_name);

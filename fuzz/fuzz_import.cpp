@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <filesystem>
 #include <string>
 
 #include "edits_file.h"
@@ -26,7 +27,9 @@ struct loaded_samples {
 loaded_samples* load_samples()
 {
     static loaded_samples samples;
-    std::string folder = "/tmp/fuzz-import-" + std::to_string(getpid());
+    std::string folder =
+        (std::filesystem::temp_directory_path() / ("fuzz-import-" + std::to_string(getpid())))
+            .string();
     if (write_sample_data(folder) < 0)
         abort();
     const char* const inputs[edition_count] = {"dos", "velktown.dsk", "velk-towne.d88",
@@ -34,9 +37,8 @@ loaded_samples* load_samples()
     for (int e = 0; e < edition_count; e++)
         if (load_talk_input(folder + "/" + inputs[e], e, 0, &samples.inputs[e]) < 0)
             abort();
-    std::string remove_command = "rm -rf '" + folder + "'";
-    if (system(remove_command.c_str()) != 0)
-        abort();
+    std::error_code error;
+    std::filesystem::remove_all(folder, error);
     return &samples;
 }
 

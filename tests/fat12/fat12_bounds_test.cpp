@@ -1,6 +1,6 @@
 // Lookups and chain copies stay inside the image's buffer whatever the
-// record's fields hold. The buffer ends right before a page that may not be
-// touched, so a single byte read or written past its end faults.
+// record's fields hold. The buffer lies between two pages that may not be
+// touched, so a single byte read or written past either end faults.
 #include <gtest/gtest.h>
 
 #ifndef _WIN32
@@ -16,22 +16,25 @@
 
 namespace {
 
-// A copy of bytes whose last byte lies right before a page without access.
+// A copy of bytes whose last byte lies right before a page without access,
+// with such a page before the copy too (its first byte is not page-aligned,
+// so a read just before it does not fault: the result columns catch that).
 class guarded_copy {
 public:
     explicit guarded_copy(const byte_vector& bytes)
     {
         size_t page = size_t(sysconf(_SC_PAGESIZE));
         size_t data_pages = (bytes.size() + page - 1) / page * page;
-        length_ = data_pages + page;
+        length_ = page + data_pages + page;
         void* base =
             mmap(nullptr, length_, PROT_READ | PROT_WRITE, MAP_PRIVATE | MAP_ANONYMOUS, -1, 0);
         if (base == MAP_FAILED)
             return;
         base_ = static_cast<unsigned char*>(base);
-        if (mprotect(base_ + data_pages, page, PROT_NONE) != 0)
+        if (mprotect(base_, page, PROT_NONE) != 0 ||
+            mprotect(base_ + page + data_pages, page, PROT_NONE) != 0)
             return;
-        start_ = base_ + data_pages - bytes.size();
+        start_ = base_ + page + data_pages - bytes.size();
         memcpy(start_, bytes.data(), bytes.size());
     }
     ~guarded_copy()
@@ -107,6 +110,12 @@ TEST(Fat12Bounds, EditedRecordsNeverLeaveTheBuffer)
         EXPECT_EQ(edited.fat != nullptr, r.load == 0);
         free(edited.fat);
     }
+    // A cluster count raised past the decoded FAT reads no entry beyond it.
+    fat12_image raised = opened.image;
+    raised.cluster_count = 100000;
+    EXPECT_EQ(get_fat_entry(&raised, raised.fat_entries), -1);
+    EXPECT_EQ(get_fat_entry(&raised, 50000), -1);
+    EXPECT_EQ(get_fat_entry(&raised, 3), 4);
     free_fat12_image(&opened.image, false);
 }
 

@@ -47,6 +47,8 @@ std::string folder_listing(const std::string& dir)
             lines.push_back(name + " -> " + fs::read_symlink(entry.path()).generic_string());
         } else if (entry.is_directory()) {
             lines.push_back(name + "/");
+        } else if (entry.is_fifo()) {
+            lines.push_back(name + " |");
         } else {
             byte_vector bytes = read_file(entry.path().string());
             lines.push_back(name + " " + std::to_string(bytes.size()) + " bytes" +
@@ -202,6 +204,9 @@ const replace_case replace_cases[] = {
          fs::create_symlink("image", dir + "/other");
      },
      "image", &new_bytes, file_step_open, "image -> other\nother -> image\n"},
+    {"a named pipe is no file to replace",
+     [](const std::string& dir) { mkfifo((dir + "/image").c_str(), 0644); }, "image", &new_bytes,
+     file_step_open, "image |\n"},
     {"no bytes through a link leave the file it names",
      [](const std::string& dir) {
          write_old(dir + "/real");
