@@ -4,6 +4,13 @@
 #include <cstdio>
 #include <cstdlib>
 
+#ifndef _WIN32
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <sys/types.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // Records the failed step and the errno of the call that failed; 0 when
@@ -15,10 +22,133 @@ int fail(file_status* status, file_step step, int error_number)
     return -1;
 }
 
+#ifndef _WIN32
+
+const size_t huge_page_size = size_t{2} << 20;
+
+// Reads count bytes with read() calls until all are in, the file ends or a
+// call fails: 0, or -1 with errno set (0 when the file ended first).
+int read_exactly(int descriptor, uint8_t* buffer, size_t count)
+{
+    while (count > 0) {
+        ssize_t got = read(descriptor, buffer, count);
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0) {
+            if (got == 0)
+                errno = 0;
+            return -1;
+        }
+        buffer += got;
+        count -= static_cast<size_t>(got);
+    }
+    return 0;
+}
+
+#endif
+
 }  // namespace
+
+uint8_t* allocate_file_buffer(size_t size, size_t huge_page_minimum)
+{
+#ifndef _WIN32
+    // A fresh buffer costs one fault per page at its first touch; a huge
+    // page takes 512 of them at once. The block is rounded up to whole huge
+    // pages, so that the last one lies inside it too. Where the kernel has
+    // no transparent huge pages madvise fails, and the buffer is a plain one.
+    if (size >= huge_page_minimum && size <= SIZE_MAX - huge_page_size) {
+        size_t rounded = (size + huge_page_size - 1) & ~(huge_page_size - 1);
+        void* block = nullptr;
+        if (posix_memalign(&block, huge_page_size, rounded) != 0)
+            return nullptr;
+        if (madvise(block, rounded, MADV_HUGEPAGE) == 0)
+            return static_cast<uint8_t*>(block);
+        free(block);
+    }
+#else
+    (void)huge_page_minimum;
+#endif
+    return static_cast<uint8_t*>(malloc(size));
+}
 
 int read_whole_file(const char* path, size_t size_limit, uint8_t** bytes, size_t* size,
                     file_status* status)
+{
+    return read_whole_file(path, size_limit, file_huge_page_minimum, bytes, size, status);
+}
+
+#ifndef _WIN32
+
+// POSIX: the size from lseek and the bytes from read(), with no stream
+// buffer between (a stream's seek to the end and back reads the last block
+// twice).
+int read_whole_file(const char* path, size_t size_limit, size_t huge_page_minimum, uint8_t** bytes,
+                    size_t* size, file_status* status)
+{
+    *bytes = nullptr;
+    *size = 0;
+    *status = {file_step_none, 0};
+    errno = 0;
+    int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return fail(status, file_step_open, errno);
+    int result = 0;
+    off_t length = -1;
+    errno = 0;
+    if ((length = lseek(descriptor, 0, SEEK_END)) < 0)
+        result = fail(status, file_step_seek_end, errno);
+    else if (lseek(descriptor, 0, SEEK_SET) != 0)
+        result = fail(status, file_step_seek_set, errno);
+    else if (static_cast<unsigned long long>(length) > size_limit)
+        result = fail(status, file_step_too_large, 0);
+    // An empty file has nothing to read: a short read, found before any
+    // allocation of 0 bytes.
+    else if (length == 0)
+        result = fail(status, file_step_read, 0);
+    if (result < 0) {
+        close(descriptor);
+        return result;
+    }
+    size_t file_size = static_cast<size_t>(length);
+    uint8_t* buffer = allocate_file_buffer(file_size, huge_page_minimum);
+    if (buffer == nullptr) {
+        close(descriptor);
+        return fail(status, file_step_memory, ENOMEM);
+    }
+    // A file that shrank since its size was taken ends the reads early: a
+    // read error, as for any short read.
+    errno = 0;
+    int read_result = read_exactly(descriptor, buffer, file_size);
+    int read_error = errno;
+    close(descriptor);
+    if (read_result < 0) {
+        free(buffer);
+        return fail(status, file_step_read, read_error);
+    }
+    *bytes = buffer;
+    *size = file_size;
+    return 0;
+}
+
+int read_file_start(const char* path, uint8_t* buffer, size_t size, file_status* status)
+{
+    *status = {file_step_none, 0};
+    errno = 0;
+    int descriptor = open(path, O_RDONLY | O_CLOEXEC);
+    if (descriptor < 0)
+        return fail(status, file_step_open, errno);
+    errno = 0;
+    int read_result = read_exactly(descriptor, buffer, size);
+    int read_error = errno;
+    close(descriptor);
+    return read_result == 0 ? 0 : fail(status, file_step_read, read_error);
+}
+
+#else
+
+// Windows: one stream, its size from fseek and ftell, one fread.
+int read_whole_file(const char* path, size_t size_limit, size_t huge_page_minimum, uint8_t** bytes,
+                    size_t* size, file_status* status)
 {
     *bytes = nullptr;
     *size = 0;
@@ -45,7 +175,7 @@ int read_whole_file(const char* path, size_t size_limit, uint8_t** bytes, size_t
         return result;
     }
     size_t file_size = static_cast<size_t>(length);
-    uint8_t* buffer = static_cast<uint8_t*>(malloc(file_size));
+    uint8_t* buffer = allocate_file_buffer(file_size, huge_page_minimum);
     if (buffer == nullptr) {
         fclose(file);
         return fail(status, file_step_memory, ENOMEM);
@@ -76,3 +206,5 @@ int read_file_start(const char* path, uint8_t* buffer, size_t size, file_status*
     fclose(file);
     return items == 1 ? 0 : fail(status, file_step_read, read_error);
 }
+
+#endif

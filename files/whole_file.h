@@ -1,6 +1,7 @@
 // Reading a whole file, or its first bytes, with one read. The results
 // say which step failed and with which errno, so that each caller prints
-// its own line.
+// its own line. On POSIX systems the file is read with open, lseek and
+// read(); on Windows with one stdio stream.
 #pragma once
 
 #include <cstddef>
@@ -22,11 +23,27 @@ struct file_status {
     int error_number;  // errno of the failing call, or 0
 };
 
+// Files of this size or more are read into a buffer on huge pages where
+// the system has them.
+const size_t file_huge_page_minimum = size_t{1} << 20;
+
+// A buffer of size bytes, released with free(): from huge_page_minimum
+// bytes on (POSIX only) aligned to 2 MiB, rounded up to whole 2 MiB pages
+// and marked for transparent huge pages; where the kernel refuses that,
+// and below the minimum, a plain malloc block. Null when no memory.
+uint8_t* allocate_file_buffer(size_t size, size_t huge_page_minimum);
+
 // Reads the whole file at path into a new buffer (release with free()).
 // size_limit: the largest size accepted. 0, or -1 with *status saying
-// which step failed (nothing allocated).
+// which step failed (nothing allocated). A file that shrinks while it is
+// read fails as a short read.
 int read_whole_file(const char* path, size_t size_limit, uint8_t** bytes, size_t* size,
                     file_status* status);
+
+// The same with the buffer from allocate_file_buffer(size,
+// huge_page_minimum); the form above passes file_huge_page_minimum.
+int read_whole_file(const char* path, size_t size_limit, size_t huge_page_minimum, uint8_t** bytes,
+                    size_t* size, file_status* status);
 
 // Reads exactly size bytes from the start of the file into buffer (a
 // longer file is fine). 0, or -1 with *status set.

@@ -5,7 +5,9 @@
 #include <gtest/gtest.h>
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdlib>
+#include <fstream>
 
 #include "test_files.h"
 
@@ -63,5 +65,44 @@ TEST(WholeFile, ReadsTheFileOrSaysWhichStepFailed)
         }
     }
 }
+
+TEST(WholeFile, HugePageAndPlainBuffersHoldTheSameBytes)
+{
+    // A file past the huge-page minimum, read into a buffer on huge pages
+    // (minimum 0 or its size) and into a plain one (minimum above it).
+    byte_vector file(file_huge_page_minimum + 3);
+    for (size_t i = 0; i < file.size(); i++)
+        file[i] = static_cast<uint8_t>(i * 7 + i / 251);
+    temp_dir dir;
+    std::string path = dir.file("big");
+    write_file(path, file);
+    for (size_t minimum : {size_t{0}, file.size(), file.size() + 1, SIZE_MAX}) {
+        SCOPED_TRACE(minimum);
+        uint8_t* bytes = nullptr;
+        size_t size = 0;
+        file_status status = {file_step_write, -9};
+        ASSERT_EQ(read_whole_file(path.c_str(), SIZE_MAX, minimum, &bytes, &size, &status), 0);
+        EXPECT_EQ(byte_vector(bytes, bytes + size), file);
+        free(bytes);
+    }
+}
+
+#ifndef _WIN32
+TEST(WholeFile, AFileShorterThanItsSizeIsAShortRead)
+{
+    // A sysfs attribute tells the size of a page and holds a few bytes: a
+    // file that shrank between the size and the read.
+    const char* path = "/sys/devices/system/cpu/online";
+    if (!std::ifstream(path))
+        GTEST_SKIP() << path << " is missing";
+    uint8_t* bytes = nullptr;
+    size_t size = 99;
+    file_status status = {file_step_write, -9};
+    EXPECT_EQ(read_whole_file(path, SIZE_MAX, &bytes, &size, &status), -1);
+    EXPECT_EQ(std::vector<int>({status.failed, status.error_number}),
+              std::vector<int>({file_step_read, 0}));
+    EXPECT_EQ(bytes, nullptr);
+}
+#endif
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <cstdio>
 
 #include "change_directory.h"
+#include "whole_file.h"
 
 // Index = town number of the town table.
 const char* const talk_file_names[] = {
@@ -21,15 +22,10 @@ int read_talk_files(const char* directory, unsigned char* buffer)
     }
     for (int town = 0; town < talk_town_count; town++) {
         const char* name = talk_file_names[town];
-        FILE* file = fopen(name, "rb");
-        if (file == nullptr) {
-            printf("error: open '%s'\n", name);
-            return -1;
-        }
-        size_t items = fread(buffer + town * town_file_bytes, town_file_bytes, 1, file);
-        fclose(file);
-        if (items != 1) {
-            printf("error: read '%s'\n", name);
+        file_status status;
+        if (read_file_start(name, buffer + town * town_file_bytes, town_file_bytes, &status) < 0) {
+            printf(status.failed == file_step_open ? "error: open '%s'\n" : "error: read '%s'\n",
+                   name);
             return -1;
         }
     }

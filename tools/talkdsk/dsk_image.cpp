@@ -2,17 +2,13 @@
 
 #include <cstdio>
 
+#include "whole_file.h"
+
 int read_dsk_image(const char* path, unsigned char* buffer)
 {
-    FILE* file = fopen(path, "rb");
-    if (file == nullptr) {
-        printf("error: open '%s'\n", path);
-        return -1;
-    }
-    size_t items = fread(buffer, dsk_talk_bytes, 1, file);
-    fclose(file);
-    if (items != 1) {
-        printf("error: read '%s'\n", path);
+    file_status status;
+    if (read_file_start(path, buffer, dsk_talk_bytes, &status) < 0) {
+        printf(status.failed == file_step_open ? "error: open '%s'\n" : "error: read '%s'\n", path);
         return -1;
     }
     return 0;
