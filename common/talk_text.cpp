@@ -39,28 +39,17 @@ talk_byte_kind kind_of(const talk_profile* profile, unsigned code)
     return byte == profile->line_break ? talk_byte_break : talk_byte_plain;
 }
 
-// A line break ends the line; unless the text ends there, the next line is
-// indented by two tabs.
-unsigned char* put_line_break(unsigned char* out, const unsigned char* after,
-                              const unsigned char* end)
+// Stores the whole entry; the cursor moves by its length.
+unsigned char* put_glyph(unsigned char* out, const talk_glyph& glyph)
 {
-    *out++ = '\n';
-    if (after < end) {
-        *out++ = '\t';
-        *out++ = '\t';
-    }
-    return out;
+    memcpy(out, &glyph, sizeof glyph);
+    return out + glyph.length;
 }
 
-// The entry of a table code: talk_glyph_size bytes are always copied, the
-// cursor moves by the entry's length.
-unsigned char* put_glyph(unsigned char* out, const talk_text_rule* rule, unsigned char code)
-{
-    unsigned char length = rule->glyph_length[code];
-    unsigned char pair[talk_glyph_size] = {rule->glyph[code][0], rule->glyph[code][1]};
-    memcpy(out, pair, talk_glyph_size);
-    return out + length;
-}
+// A line break ends the line; the next line is indented by two tabs. A
+// text that ends with the break keeps no indent.
+const talk_glyph line_break_glyph = {{'\n', '\t', '\t'}, 3};
+const unsigned line_break_indent = 2;
 
 }  // namespace
 
@@ -90,15 +79,19 @@ void prepare_talk_text_rule(const talk_profile* profile, talk_text_rule* rule)
     for (unsigned code = 0; code < 256; code++) {
         rule->kind[code] = kind_of(profile, code);
         rule->trail[code] = is_sjis_trail(static_cast<unsigned char>(code));
-        rule->glyph[code][0] = rule->glyph[code][1] = 0;
-        rule->glyph_length[code] = 0;
+        talk_glyph& glyph = rule->glyph[code];
+        glyph = talk_glyph{{0, 0, 0}, 0};
         bool table_code = profile->char_rule == char_rule_table ||
                           (profile->char_rule == char_rule_sjis && code < talk_sjis_table_size);
-        if (table_code) {
+        // Under a table rule a plain byte prints its entry, the line break
+        // its own glyph, any other byte nothing.
+        if (rule->kind[code] == talk_byte_break) {
+            glyph = line_break_glyph;
+        } else if (table_code && rule->kind[code] == talk_byte_plain) {
             const char* entry = profile->char_table[code];
             for (unsigned i = 0; i < talk_glyph_size && entry[i] != '\0'; i++) {
-                rule->glyph[code][i] = static_cast<unsigned char>(entry[i]);
-                rule->glyph_length[code] = static_cast<unsigned char>(i + 1);
+                glyph.bytes[i] = static_cast<unsigned char>(entry[i]);
+                glyph.length = static_cast<unsigned char>(i + 1);
             }
         }
     }
@@ -107,20 +100,54 @@ void prepare_talk_text_rule(const talk_profile* profile, talk_text_rule* rule)
 int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsigned pos)
 {
     const unsigned end = rule->profile->text_end;
-    while (pos < end) {
-        unsigned char kind = rule->kind[record[pos]];
-        if (kind >= talk_byte_plain) {  // one character
+    const unsigned char* kind = rule->kind;
+    if (rule->profile->char_rule != char_rule_sjis) {
+        // No pairs: every byte up to the NUL is a character of its own.
+        // Four bytes a step, with one test of the end.
+        while (pos + 4 <= end) {
+            if (kind[record[pos]] < talk_byte_plain)
+                break;
+            if (kind[record[pos + 1]] < talk_byte_plain) {
+                pos += 1;
+                break;
+            }
+            if (kind[record[pos + 2]] < talk_byte_plain) {
+                pos += 2;
+                break;
+            }
+            if (kind[record[pos + 3]] < talk_byte_plain) {
+                pos += 3;
+                break;
+            }
+            pos += 4;
+        }
+        while (pos < end && kind[record[pos]] >= talk_byte_plain)
+            pos++;
+        if (pos < end && kind[record[pos]] == talk_byte_end)
+            return static_cast<int>(pos) + 1;
+        return -1;
+    }
+    if (pos >= end)
+        return -1;
+    // Below the last byte, a pair's trail byte lies before end; the last
+    // byte can only be the NUL, as a character there would leave none.
+    const unsigned last = end - 1;
+    while (pos < last) {
+        unsigned char byte_kind = kind[record[pos]];
+        if (byte_kind >= talk_byte_plain) {  // one character
             pos += 1;
-        } else if (kind == talk_byte_lead) {  // a Shift-JIS pair
-            if (pos + 1 >= end || !rule->trail[record[pos + 1]])
+        } else if (byte_kind == talk_byte_lead) {  // a Shift-JIS pair
+            if (!rule->trail[record[pos + 1]])
                 return -1;
             pos += 2;
-        } else if (kind == talk_byte_end) {
+        } else if (byte_kind == talk_byte_end) {
             return static_cast<int>(pos) + 1;
         } else {
             return -1;
         }
     }
+    if (pos == last && kind[record[pos]] == talk_byte_end)
+        return static_cast<int>(pos) + 1;
     return -1;
 }
 
@@ -128,15 +155,20 @@ unsigned char* write_talk_text(talk_writer* writer, unsigned char* out, const ta
                                const unsigned char* text, size_t length)
 {
     // The most that length bytes print, and one byte more, as put_glyph
-    // stores talk_glyph_size bytes even for a one-byte entry.
+    // stores a whole four-byte entry where the last byte may have room for
+    // three.
     out = talk_room_for(writer, out, talk_text_expansion * length + 1);
-    const unsigned char line_break = rule->profile->line_break;
+    if (length == 0)
+        return out;
     const unsigned char* p = text;
     const unsigned char* end = text + length;
+    const unsigned char last = end[-1];
+    bool ends_with_break = false;
     switch (rule->profile->char_rule) {
     case char_rule_ascii:
-    case char_rule_apple2:
+    case char_rule_apple2: {
         // The bytes between line breaks are copied whole.
+        const unsigned char line_break = rule->profile->line_break;
         while (p < end) {
             const void* found = memchr(p, line_break, static_cast<size_t>(end - p));
             const unsigned char* run_end =
@@ -146,37 +178,37 @@ unsigned char* write_talk_text(talk_writer* writer, unsigned char* out, const ta
             if (run_end == end)
                 break;
             p = run_end + 1;
-            out = put_line_break(out, p, end);
+            out = put_glyph(out, line_break_glyph);
         }
+        ends_with_break = last == line_break;
         break;
+    }
     case char_rule_table:
-        while (p < end) {
-            unsigned char code = *p++;
-            unsigned char kind = rule->kind[code];
-            if (kind == talk_byte_plain)
-                out = put_glyph(out, rule, code);
-            else if (kind == talk_byte_break)
-                out = put_line_break(out, p, end);
-            // any other byte is met only in unchecked texts: it prints nothing
-        }
+        while (p < end)
+            out = put_glyph(out, rule->glyph[*p++]);
+        ends_with_break = rule->kind[last] == talk_byte_break;
         break;
     case char_rule_sjis:
-        while (p < end) {
-            unsigned char code = *p++;
-            unsigned char kind = rule->kind[code];
-            if (kind == talk_byte_lead) {
-                if (p == end)  // a checked text never ends inside a pair
-                    break;
-                out[0] = code;
-                out[1] = *p++;
+        // Below the last byte, a pair's trail byte lies before end.
+        while (p < end - 1) {
+            unsigned char code = *p;
+            if (rule->kind[code] == talk_byte_lead) {  // the pair as it stands
+                memcpy(out, p, 2);
                 out += 2;
-            } else if (kind == talk_byte_plain) {
-                out = put_glyph(out, rule, code);
-            } else if (kind == talk_byte_break) {
-                out = put_line_break(out, p, end);
+                p += 2;
+            } else {
+                out = put_glyph(out, rule->glyph[code]);
+                p++;
             }
+        }
+        // A last lead byte (unchecked texts only) prints nothing.
+        if (p < end && rule->kind[last] != talk_byte_lead) {
+            out = put_glyph(out, rule->glyph[last]);
+            ends_with_break = rule->kind[last] == talk_byte_break;
         }
         break;
     }
+    if (ends_with_break)
+        out -= line_break_indent;
     return out;
 }

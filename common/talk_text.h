@@ -23,14 +23,23 @@ enum {
     talk_glyph_size = 2,   // no character table entry is longer
     // The most that one text byte prints: a line break and its indent.
     talk_text_expansion = 3,
+    talk_glyph_room = 3,  // a glyph entry: a table entry, or a break and its indent
 };
+
+// What a byte prints under a table rule, in one four-byte entry: printing
+// stores the whole entry and moves the cursor by its length. The line
+// break's entry holds the break and the next line's indent.
+struct talk_glyph {
+    unsigned char bytes[talk_glyph_room];
+    unsigned char length;  // 0 (nothing) to talk_glyph_room
+};
+static_assert(sizeof(talk_glyph) == 4, "one four-byte entry per byte value");
 
 struct talk_text_rule {
     const talk_profile* profile;
-    unsigned char kind[256];                    // talk_byte_kind of each byte value
-    bool trail[256];                            // valid Shift-JIS trail bytes
-    unsigned char glyph[256][talk_glyph_size];  // what a plain byte prints under a table rule
-    unsigned char glyph_length[256];            // 0 (nothing), 1 or 2
+    unsigned char kind[256];  // talk_byte_kind of each byte value
+    bool trail[256];          // valid Shift-JIS trail bytes
+    talk_glyph glyph[256];    // what each byte prints under a table rule
     unsigned char label[talk_slot_count][talk_label_room];  // the labels, padded
     unsigned char label_length[talk_slot_count];
 };
