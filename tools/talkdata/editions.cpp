@@ -27,8 +27,9 @@ int find_edition(const std::string& name)
 
 int find_field(const std::string& name)
 {
+    // The first letters tell most names apart before a whole compare.
     for (int i = 0; i < talk_slot_count; i++)
-        if (name == field_names[i])
+        if (name[0] == field_names[i][0] && name == field_names[i])
             return i;
     return -1;
 }
