@@ -55,15 +55,16 @@ uint8_t* allocate_file_buffer(size_t size, size_t huge_page_minimum)
     // A fresh buffer costs one fault per page at its first touch; a huge
     // page takes 512 of them at once. The block is rounded up to whole huge
     // pages, so that the last one lies inside it too. Where the kernel has
-    // no transparent huge pages madvise fails, and the buffer is a plain one.
+    // no transparent huge pages madvise fails, and the buffer is a plain one;
+    // so it is where the aligned block cannot be had.
     if (size >= huge_page_minimum && size <= SIZE_MAX - huge_page_size) {
         size_t rounded = (size + huge_page_size - 1) & ~(huge_page_size - 1);
         void* block = nullptr;
-        if (posix_memalign(&block, huge_page_size, rounded) != 0)
-            return nullptr;
-        if (madvise(block, rounded, MADV_HUGEPAGE) == 0)
-            return static_cast<uint8_t*>(block);
-        free(block);
+        if (posix_memalign(&block, huge_page_size, rounded) == 0) {
+            if (madvise(block, rounded, MADV_HUGEPAGE) == 0)
+                return static_cast<uint8_t*>(block);
+            free(block);
+        }
     }
 #else
     (void)huge_page_minimum;
