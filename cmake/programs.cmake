@@ -47,7 +47,7 @@ talk_program(talkdir
   HELP_EXIT 1 HELP_START "usage: talkdir [options]")
 talk_program(talkd88
   SAMPLE_RUN "velk-towne.d88"
-  FAILING_RUNS "-i 1 velk-towne.d88" "cut.d88" "velktown.dsk"
+  FAILING_RUNS "-i 1 velk-towne.d88" "-i 2 velk-towne.d88" "cut.d88" "velktown.dsk"
   ERRORS_TO stdout ERROR_EXIT 1
   HELP_EXIT 1 HELP_START "usage: talkd88 [options]")
 talk_program(talkxdf

@@ -55,12 +55,18 @@ byte_vector japanese_record(talk_edition edition, int town, int person)
 }
 
 // A blank 2D disk from the library's first preset, its talk sectors
-// filled in, written with the library's own writer.
+// filled in, and behind it a blank 2DD disk (512-byte sectors) that holds
+// no talk data, written with the library's own writer.
 void make_pc8801_sample(const std::string& path)
 {
     d88_disk* disk = create_d88_disk("TOWNE", 0);
     if (disk == nullptr)
         throw std::runtime_error("cannot create the PC-8801 disk");
+    disk->next = create_d88_disk("BLANK", 1);
+    if (disk->next == nullptr) {
+        free_d88_disk(disk, 1);
+        throw std::runtime_error("cannot create the second PC-8801 disk");
+    }
     for (d88_track& track : disk->tracks) {
         for (int i = 0; i < track.sector_count; i++) {
             d88_sector& sector = track.sectors[i];
@@ -74,11 +80,12 @@ void make_pc8801_sample(const std::string& path)
     }
     d88_image* image = create_d88_image();
     if (image == nullptr) {
+        free_d88_disk(disk->next, 1);
         free_d88_disk(disk, 1);
         throw std::runtime_error("cannot create the PC-8801 image");
     }
     image->first_disk = disk;
-    image->disk_count = 1;
+    image->disk_count = 2;
     int written = write_d88_image_file(image, path.c_str());
     free_d88_image(image, 1);
     if (written < 0)

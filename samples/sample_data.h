@@ -1,7 +1,8 @@
 // Invented sample data of every edition, for the demo, for trying the
 // programs and for the fuzz targets: the DOS town files in "dos/", the
-// Apple II image "velktown.dsk", the PC-8801 image "velk-towne.d88" and the
-// X68000 image "velk-britannia.xdf".
+// Apple II image "velktown.dsk", the PC-8801 image "velk-towne.d88" (the
+// talk disk, then a blank disk without talk data) and the X68000 image
+// "velk-britannia.xdf".
 #pragma once
 
 #include <string>

@@ -449,23 +449,27 @@ struct d88_sector_site {
     int town;  // -1: not a talk sector
 };
 
+// One disk of the file. Positions are the file's; offsets, as stored, are
+// counted from the disk's start (base).
 struct d88_layout {
-    byte_vector bytes;
+    byte_vector bytes;  // the whole file
+    size_t base;
+    bool talk_disk;  // the disk that talkd88 lists (the first)
     uint32_t disk_size;
     std::array<uint32_t, 164> offsets;
     std::vector<d88_sector_site> sectors;  // by header position
-    std::array<int, 16> talk_slots;
+    std::array<int, 16> talk_slots;        // -1 on every other disk
 };
 
-d88_layout map_d88(const byte_vector& bytes)
+d88_layout map_d88_disk(const byte_vector& bytes, size_t base, bool talk_disk)
 {
-    d88_layout d{bytes, le32_at(bytes, 0x1C), {}, {}, {}};
+    d88_layout d{bytes, base, talk_disk, le32_at(bytes, base + 0x1C), {}, {}, {}};
     d.talk_slots.fill(-1);
     for (int slot = 0; slot < 164; slot++) {
-        d.offsets[size_t(slot)] = le32_at(bytes, 0x20 + 4 * size_t(slot));
-        size_t pos = d.offsets[size_t(slot)];
-        if (pos == 0)
+        d.offsets[size_t(slot)] = le32_at(bytes, base + 0x20 + 4 * size_t(slot));
+        if (d.offsets[size_t(slot)] == 0)
             continue;
+        size_t pos = base + d.offsets[size_t(slot)];
         unsigned count = le16_at(bytes, pos + 4);
         for (unsigned i = 0; i < count; i++) {
             d88_sector_site s{pos,
@@ -478,8 +482,8 @@ d88_layout map_d88(const byte_vector& bytes)
                               le16_at(bytes, pos + 4),
                               le16_at(bytes, pos + 14),
                               -1};
-            if (s.cylinder >= 0x10 && s.cylinder <= 0x17 && s.head <= 1 && s.record >= 1 &&
-                s.record <= 16 && s.size_code == 1 && s.data_size == 256) {
+            if (talk_disk && s.cylinder >= 0x10 && s.cylinder <= 0x17 && s.head <= 1 &&
+                s.record >= 1 && s.record <= 16 && s.size_code == 1 && s.data_size == 256) {
                 s.town = int(s.cylinder - 0x10) * 2 + int(s.head);
                 d.talk_slots[size_t(s.town)] = slot;
             }
@@ -491,9 +495,29 @@ d88_layout map_d88(const byte_vector& bytes)
         d.sectors.begin(), d.sectors.end(),
         [](const d88_sector_site& a, const d88_sector_site& b) { return a.header < b.header; });
     for (int slot : d.talk_slots)
-        if (slot < 0)
+        if (talk_disk && slot < 0)
             throw std::runtime_error("the D88 sample lacks a talk track");
     return d;
+}
+
+// Every disk of the file, the talk disk first.
+std::vector<d88_layout> map_d88(const byte_vector& bytes)
+{
+    std::vector<d88_layout> disks;
+    for (size_t base = 0; base < bytes.size(); base += disks.back().disk_size)
+        disks.push_back(map_d88_disk(bytes, base, disks.empty()));
+    if (disks.size() < 2)
+        throw std::runtime_error("the D88 sample lacks a disk behind the talk disk");
+    return disks;
+}
+
+// The disk that holds file position pos.
+const d88_layout& d88_disk_at(const std::vector<d88_layout>& disks, size_t pos)
+{
+    for (const d88_layout& d : disks)
+        if (pos < d.base + d.disk_size)
+            return d;
+    return disks.back();
 }
 
 const d88_sector_site* d88_sector_at(const d88_layout& d, size_t pos)
@@ -548,32 +572,43 @@ sweep_variant d88_track_missing(sweep_variant v, int town, unsigned record = 1)
                    16 * town + int(record) - 1);
 }
 
+// A changed byte of disk d: a damaged disk of the file fails the whole
+// read, whichever disk is listed.
 sweep_variant d88_byte(const d88_layout& d, size_t pos, unsigned char value)
 {
     const byte_vector& b = d.bytes;
-    if (pos < 0x11)
-        return set_byte(d88_file, pos, value, "disk name", sweep_outcome::same);
-    if (pos < 0x1A)
-        return set_byte(d88_file, pos, value, "reserved header byte", sweep_outcome::same);
-    if (pos == 0x1A) {
-        sweep_variant v = set_byte(d88_file, pos, value, "write-protect flag", sweep_outcome::same);
+    size_t at = pos - d.base;  // position in the disk
+    std::string disk = d.talk_disk ? "" : "second disk: ";
+    if (at < 0x11)
+        return set_byte(d88_file, pos, value, disk + "disk name", sweep_outcome::same);
+    if (at < 0x1A)
+        return set_byte(d88_file, pos, value, disk + "reserved header byte", sweep_outcome::same);
+    if (at == 0x1A) {
+        sweep_variant v =
+            set_byte(d88_file, pos, value, disk + "write-protect flag", sweep_outcome::same);
         return value == 0x00 || value == 0x10 ? v : d88_read_failure(v);
     }
-    if (pos == 0x1B) {
-        sweep_variant v = set_byte(d88_file, pos, value, "media type", sweep_outcome::same);
+    if (at == 0x1B) {
+        sweep_variant v = set_byte(d88_file, pos, value, disk + "media type", sweep_outcome::same);
         return value == 0x00 || value == 0x10 || value == 0x20 ? v : d88_read_failure(v);
     }
-    if (pos < 0x20)
-        return d88_read_failure(set_byte(d88_file, pos, value, "disk size", sweep_outcome::any));
-    if (pos < d88_header_bytes) {
-        int slot = int(pos - 0x20) / 4;
-        size_t entry = 0x20 + 4 * size_t(slot);
+    if (at < 0x20) {
+        // Smaller, the last track is cut short; larger than the rest of
+        // the file, the disk cannot be read; larger within it, the next
+        // disk is read from inside this one's successor.
+        sweep_variant v = set_byte(d88_file, pos, value, disk + "disk size", sweep_outcome::any);
+        uint32_t size = field_with(b, d.base + 0x1C, 4, pos, value);
+        return size > d.disk_size && d.base + size <= b.size() ? v : d88_read_failure(v);
+    }
+    if (at < d88_header_bytes) {
+        int slot = int(at - 0x20) / 4;
+        size_t entry = d.base + 0x20 + 4 * size_t(slot);
         uint32_t offset = field_with(b, entry, 4, pos, value);
         int town = d88_town_of_slot(d, slot);
-        sweep_variant v = set_byte(
-            d88_file, pos, value,
-            "track offset of slot " + std::to_string(slot) + (town >= 0 ? " (talk track)" : ""),
-            sweep_outcome::any);
+        sweep_variant v = set_byte(d88_file, pos, value,
+                                   disk + "track offset of slot " + std::to_string(slot) +
+                                       (town >= 0 ? " (talk track)" : ""),
+                                   sweep_outcome::any);
         // The slot loses its track when it points at none, at another
         // track (it then reads a copy of that one), or at the 16 zero bytes
         // that end a 672-byte header (an empty track). Whatever the slot
@@ -582,7 +617,8 @@ sweep_variant d88_byte(const d88_layout& d, size_t pos, unsigned char value)
         for (int other = 0; other < 164; other++)
             other_track |= other != slot && d.offsets[size_t(other)] == offset && offset != 0;
         bool short_header = offset == 672 && slot < 160;
-        bool zero_track = short_header && std::all_of(b.begin() + 672, b.begin() + 688,
+        auto disk_start = b.begin() + long(d.base);
+        bool zero_track = short_header && std::all_of(disk_start + 672, disk_start + 688,
                                                       [](unsigned char c) { return c == 0; });
         if (offset == 0 || other_track || zero_track) {
             if (town >= 0)
@@ -596,9 +632,10 @@ sweep_variant d88_byte(const d88_layout& d, size_t pos, unsigned char value)
     }
     const d88_sector_site* s = d88_sector_at(d, pos);
     if (s == nullptr)
-        return set_byte(d88_file, pos, value, "bytes behind the tracks", sweep_outcome::same);
+        return set_byte(d88_file, pos, value, disk + "bytes behind the tracks",
+                        sweep_outcome::same);
     size_t j = pos - s->header;
-    std::string sector_name = "slot " + std::to_string(s->slot) + " sector " +
+    std::string sector_name = disk + "slot " + std::to_string(s->slot) + " sector " +
                               std::to_string(s->index) + (s->town >= 0 ? " (talk record)" : "");
     sweep_variant v =
         set_byte(d88_file, pos, value, sector_name + " header byte " + std::to_string(j),
@@ -654,18 +691,19 @@ sweep_variant d88_byte(const d88_layout& d, size_t pos, unsigned char value)
 
 unsigned char d88_value(rng_type& rng, const d88_layout& d, size_t pos)
 {
-    const d88_sector_site* s = pos >= d88_header_bytes ? d88_sector_at(d, pos) : nullptr;
+    size_t at = pos - d.base;
+    const d88_sector_site* s = at >= d88_header_bytes ? d88_sector_at(d, pos) : nullptr;
     if (s != nullptr && s->town >= 0 && pos >= s->header + 16)
         return record_value(rng, d88_record(d, s->town, int(s->record) - 1).map,
                             pos - s->header - 16);
-    if (pos == 0x1A)
+    if (at == 0x1A)
         return differing(rng, pick(rng, {0x00, 0x10, 0x01, 0x20, 0xFF}), d.bytes[pos]);
-    if (pos == 0x1B)
+    if (at == 0x1B)
         return differing(rng, pick(rng, {0x00, 0x10, 0x20, 0x30, 0x01, 0xFF}), d.bytes[pos]);
     return structure_value(rng, d.bytes[pos]);
 }
 
-sweep_variant d88_cut(const d88_layout& d, size_t length, sweep_edit edit)
+sweep_variant d88_cut(const std::vector<d88_layout>& disks, size_t length, sweep_edit edit)
 {
     sweep_variant v;
     v.file = d88_file;
@@ -673,16 +711,27 @@ sweep_variant d88_cut(const d88_layout& d, size_t length, sweep_edit edit)
     v.position = length;
     v.outcome = sweep_outcome::any;
     if (edit == sweep_edit::truncate) {
-        v.where = "plain cut";
+        // The disks before the cut are read whole; the rest is a disk cut
+        // short, or too short for a disk header and ignored.
+        const d88_layout& cut = d88_disk_at(disks, length);
+        size_t rest = length - cut.base;
+        v.where = cut.talk_disk ? "plain cut" : "plain cut in the second disk";
         if (length == 0)
             return failing(v, read_failure_line(sweep_tool::talkd88));
-        if (length < d88_header_bytes && length != 672)
+        if (rest == 0)
+            return (v.outcome = sweep_outcome::same, v);
+        if (rest < d88_header_bytes && rest != 672) {
+            if (!cut.talk_disk)
+                return (v.outcome = sweep_outcome::lists, v);
             return failing(v, "error: illegal image index '" + std::string(d88_file) + "':0",
                            "data size too short ... garbage? ... ignored");
+        }
         return d88_read_failure(v);
     }
-    // A cut with the disk size and the table made to fit: tracks that
-    // start at or behind the cut are gone, a track cut short fails.
+    // A cut with the disk size and the table of the talk disk made to fit:
+    // tracks that start at or behind the cut are gone, a track cut short
+    // fails; a cut in the second disk only makes the talk disk longer.
+    const d88_layout& d = disks.front();
     const d88_sector_site* s = d88_sector_at(d, length);
     if (s == nullptr) {
         v.where = "cut behind the last track";
@@ -1017,10 +1066,17 @@ std::vector<sweep_variant> dos_byte_variants(int scale)
 std::vector<sweep_variant> d88_cut_variants(int scale)
 {
     rng_type rng(d88_sweep_seed);
-    d88_layout d = map_d88(sample_bytes(d88_file));
+    std::vector<d88_layout> disks = map_d88(sample_bytes(d88_file));
+    const d88_layout& d = disks.front();
     size_t size = d.bytes.size();
+    size_t second = disks[1].base;
 
     std::vector<size_t> plain = {0, 1, 17, 27, 28, 32, 671, 672, 673, 687, 688, 689, size - 1};
+    // The second disk's start: nothing, too little for its header, a header
+    // without its tracks.
+    for (size_t at : std::vector<size_t>{0, 1, 671, 672, 687, 688})
+        plain.push_back(second + at);
+    plain.push_back(second - 1);
     for (int slot : {0, 32, 79, 80, 160, 163})
         plain.push_back(0x20 + 4 * size_t(slot) + 2);
     std::vector<size_t> cuts = {688, 689, 700, size - 1};
@@ -1041,7 +1097,7 @@ std::vector<sweep_variant> d88_cut_variants(int scale)
     }
     add_random_positions(plain, rng, size, 5 * scale);
     for (int i = 0; i < 8 * scale; i++)
-        cuts.push_back(d88_header_bytes + below(rng, size - d88_header_bytes));
+        cuts.push_back(d88_header_bytes + below(rng, d.disk_size - d88_header_bytes));
     for (std::vector<size_t>* lengths : {&plain, &cuts}) {
         std::sort(lengths->begin(), lengths->end());
         lengths->erase(std::unique(lengths->begin(), lengths->end()), lengths->end());
@@ -1049,9 +1105,9 @@ std::vector<sweep_variant> d88_cut_variants(int scale)
 
     std::vector<sweep_variant> variants;
     for (size_t length : plain)
-        variants.push_back(d88_cut(d, length, sweep_edit::truncate));
+        variants.push_back(d88_cut(disks, length, sweep_edit::truncate));
     for (size_t length : cuts)
-        variants.push_back(d88_cut(d, length, sweep_edit::cut_d88));
+        variants.push_back(d88_cut(disks, length, sweep_edit::cut_d88));
 
     struct appended {
         size_t count;
@@ -1074,9 +1130,15 @@ std::vector<sweep_variant> d88_cut_variants(int scale)
 std::vector<sweep_variant> d88_byte_variants(int scale)
 {
     rng_type rng(d88_sweep_seed + 1);
-    d88_layout d = map_d88(sample_bytes(d88_file));
-    std::vector<size_t> positions = {0,    5,    16,   0x11, 0x19, 0x1A, 0x1A, 0x1A,
-                                     0x1B, 0x1B, 0x1B, 0x1C, 0x1D, 0x1E, 0x1F};
+    std::vector<d88_layout> disks = map_d88(sample_bytes(d88_file));
+    const d88_layout& d = disks.front();
+    const d88_layout& blank = disks[1];
+    std::vector<size_t> positions;
+    // The header fields of every disk.
+    for (const d88_layout& disk : disks)
+        for (size_t at : std::vector<size_t>{0, 5, 16, 0x11, 0x19, 0x1A, 0x1A, 0x1A, 0x1B, 0x1B,
+                                             0x1B, 0x1C, 0x1D, 0x1E, 0x1F})
+            positions.push_back(disk.base + at);
     for (int slot : {0, 1, 31, 32, 33, 47, 48, 79})
         for (size_t byte = 0; byte < 4; byte++)
             positions.push_back(0x20 + 4 * size_t(slot) + byte);
@@ -1093,14 +1155,24 @@ std::vector<sweep_variant> d88_byte_variants(int scale)
     variants.push_back(d88_byte(d, 0x20, 0xA0));
     for (int i = 0; i < 8 * scale; i++)
         positions.push_back(0x20 + 4 * (80 + below(rng, 84)) + below(rng, 4));
+    for (int slot : {0, 1, 80, 159, 163})
+        for (size_t byte = 0; byte < 4; byte++)
+            positions.push_back(blank.base + 0x20 + 4 * size_t(slot) + byte);
 
     // Sector headers of a plain track, the first and the last talk track,
-    // a talk track at random and the last track.
+    // a talk track at random and the last track; of the second disk the
+    // first track and one at random.
     int random_talk_slot = d.talk_slots[1 + below(rng, 14)];
-    for (int slot : {0, d.talk_slots[0], random_talk_slot, d.talk_slots[15], 79}) {
+    const struct {
+        const d88_layout& disk;
+        int slot;
+    } tracks[] = {
+        {d, 0},  {d, d.talk_slots[0]}, {d, random_talk_slot},        {d, d.talk_slots[15]},
+        {d, 79}, {blank, 0},           {blank, int(below(rng, 160))}};
+    for (const auto& t : tracks) {
         std::vector<const d88_sector_site*> track;
-        for (const d88_sector_site& s : d.sectors)
-            if (s.slot == slot)
+        for (const d88_sector_site& s : t.disk.sectors)
+            if (s.slot == t.slot)
                 track.push_back(&s);
         for (size_t index : {size_t(0), size_t(1), below(rng, track.size()), track.size() - 1})
             for (int k = 0; k < 2 * scale; k++)
@@ -1109,15 +1181,20 @@ std::vector<sweep_variant> d88_byte_variants(int scale)
             positions.push_back(track[0]->header + field);
     }
     // Data of sectors that hold no talk record.
-    for (int i = 0; i < 6 * scale; i++) {
-        const d88_sector_site& s = d.sectors[below(rng, d.sectors.size())];
-        if (s.town < 0)
-            positions.push_back(s.header + 16 + below(rng, s.data_size));
-    }
-    add_random_positions(positions, rng, d.bytes.size(), 12 * scale);
+    for (const d88_layout& disk : disks)
+        for (int i = 0; i < 6 * scale; i++) {
+            const d88_sector_site& s = disk.sectors[below(rng, disk.sectors.size())];
+            if (s.town < 0)
+                positions.push_back(s.header + 16 + below(rng, s.data_size));
+        }
+    add_random_positions(positions, rng, d.disk_size, 12 * scale);
+    for (int i = 0; i < 6 * scale; i++)
+        positions.push_back(blank.base + below(rng, blank.disk_size));
 
-    for (size_t pos : positions)
-        variants.push_back(d88_byte(d, pos, d88_value(rng, d, pos)));
+    for (size_t pos : positions) {
+        const d88_layout& disk = d88_disk_at(disks, pos);
+        variants.push_back(d88_byte(disk, pos, d88_value(rng, disk, pos)));
+    }
     add_record_variants(variants, rng, 14 * scale, 5,
                         [&](int town, int person) { return d88_record(d, town, person); });
     return variants;
