@@ -1,5 +1,5 @@
 # Installs BUILD_DIR into an empty PREFIX and runs the installed programs
-# there.
+# there; READELF shows that they were stripped.
 include(${CMAKE_CURRENT_LIST_DIR}/programs.cmake)
 file(REMOVE_RECURSE ${PREFIX})
 execute_process(COMMAND ${CMAKE_COMMAND} --install ${BUILD_DIR} --prefix ${PREFIX}
@@ -8,14 +8,20 @@ if(NOT result EQUAL 0)
   message(FATAL_ERROR "cmake --install failed")
 endif()
 foreach(program ${TALK_PROGRAMS})
-  foreach(file bin/${program} share/man/man1/${program}.1)
+  foreach(file bin/${program} share/man/man1/${program}.1.gz)
     if(NOT EXISTS ${PREFIX}/${file})
       message(FATAL_ERROR "not installed: ${file}")
     endif()
   endforeach()
+  execute_process(COMMAND ${READELF} --section-headers --wide ${PREFIX}/bin/${program}
+    OUTPUT_VARIABLE sections RESULT_VARIABLE result)
+  if(NOT result EQUAL 0 OR sections MATCHES "\\.(symtab|comment) ")
+    message(FATAL_ERROR "installed ${program} is not stripped:\n${sections}")
+  endif()
   talk_check_help(${program} ${PREFIX}/bin/${program})
 endforeach()
-foreach(file share/doc/talklist/README.md share/doc/talklist/LICENSE)
+foreach(file README.md copyright changelog.Debian.gz)
+  set(file share/doc/talklist/${file})
   if(NOT EXISTS ${PREFIX}/${file})
     message(FATAL_ERROR "not installed: ${file}")
   endif()
