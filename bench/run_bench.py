@@ -138,8 +138,10 @@ def main():
         print(f"{'cat xdf':8} {'':9} {'':9} {'':7} {'':9} {'':7} "
               f"{cat_count if cat_count else 'n/a':>13}")
 
-        # D88 files of 1, 16 and 64 copies of the sample disk.
-        disk = open(os.path.join(data, "velk-towne.d88"), "rb").read()
+        # D88 files of 1, 16 and 64 copies of the sample's talk disk: its
+        # first disk, whose size the header holds at 0x1C.
+        sample = open(os.path.join(data, "velk-towne.d88"), "rb").read()
+        disk = sample[:int.from_bytes(sample[0x1C:0x20], "little")]
         with open(os.path.join(data, "none.d88"), "wb") as empty:
             empty.write(b"\0")  # no disk: only the start-up and the final line
         start_up = statistics.median(
