@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <exception>
 #include <filesystem>
 #include <stdexcept>
@@ -55,8 +56,9 @@ byte_vector japanese_record(talk_edition edition, int town, int person)
 }
 
 // A blank 2D disk from the library's first preset, its talk sectors
-// filled in, and behind it a blank 2DD disk (512-byte sectors) that holds
-// no talk data, written with the library's own writer.
+// filled in, and behind it a 2DD disk (512-byte sectors) formatted on its
+// first cylinder only, which holds no talk data; written with the library's
+// own writer.
 void make_pc8801_sample(const std::string& path)
 {
     d88_disk* disk = create_d88_disk("TOWNE", 0);
@@ -66,6 +68,16 @@ void make_pc8801_sample(const std::string& path)
     if (disk->next == nullptr) {
         free_d88_disk(disk, 1);
         throw std::runtime_error("cannot create the second PC-8801 disk");
+    }
+    // Only cylinder 0 (slots 0 and 1) keeps its sectors, so that the sample
+    // stays small.
+    for (int slot = 2; slot < d88_max_tracks; slot++) {
+        d88_track& track = disk->next->tracks[slot];
+        for (int i = 0; i < track.sector_count; i++)
+            free(track.sectors[i].data);
+        free(track.sectors);
+        track.sectors = nullptr;
+        track.sector_count = 0;
     }
     for (d88_track& track : disk->tracks) {
         for (int i = 0; i < track.sector_count; i++) {

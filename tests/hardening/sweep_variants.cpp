@@ -1163,12 +1163,15 @@ std::vector<sweep_variant> d88_byte_variants(int scale)
     // a talk track at random and the last track; of the second disk the
     // first track and one at random.
     int random_talk_slot = d.talk_slots[1 + below(rng, 14)];
+    int blank_slots = 0;  // the second disk's tracks fill slots 0 on
+    for (const d88_sector_site& s : blank.sectors)
+        blank_slots = std::max(blank_slots, s.slot + 1);
     const struct {
         const d88_layout& disk;
         int slot;
     } tracks[] = {
         {d, 0},  {d, d.talk_slots[0]}, {d, random_talk_slot},        {d, d.talk_slots[15]},
-        {d, 79}, {blank, 0},           {blank, int(below(rng, 160))}};
+        {d, 79}, {blank, 0},           {blank, int(below(rng, size_t(blank_slots)))}};
     for (const auto& t : tracks) {
         std::vector<const d88_sector_site*> track;
         for (const d88_sector_site& s : t.disk.sectors)
