@@ -14,8 +14,7 @@ namespace {
 // texts failed. 0 when all 256 passed, else -1.
 int walk_records(const talk_input& input, text_form form, std::vector<exported_record>* out)
 {
-    field_codec codec;
-    prepare_field_codec(input.edition, &codec);
+    const field_codec& codec = codec_of(input.edition);
     const talk_profile* profile = codec.profile;
     for (int town = 0; town < talk_town_count; town++) {
         for (int person = 0; person < talk_person_count; person++) {

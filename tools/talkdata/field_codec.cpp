@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 
 #include "cp932.h"
 #include "kana_marks.h"
@@ -16,18 +17,16 @@ const uint8_t keyword_padding = ' ';
 
 enum { private_use_first = 0xE000, private_use_last = 0xF8FF };
 
+const char hex_digits[] = "0123456789ABCDEF";
+
 std::string byte_escape(unsigned byte)
 {
-    char text[8];
-    snprintf(text, sizeof text, "{%02X}", byte & 0xFF);
-    return text;
+    return {'{', hex_digits[byte >> 4 & 0xF], hex_digits[byte & 0xF], '}'};
 }
 
 std::string pair_escape(unsigned lead, unsigned trail)
 {
-    char text[8];
-    snprintf(text, sizeof text, "{%02X%02X}", lead & 0xFF, trail & 0xFF);
-    return text;
+    return byte_escape(lead).substr(0, 3) + byte_escape(trail).substr(1);
 }
 
 enum { bmp_size = 0x10000 };  // the characters a table entry can show
@@ -84,7 +83,6 @@ void prepare_byte_texts(field_codec* codec)
 // The export of an X68000 Shift-JIS pair, worked out once.
 const exported_code& pair_text(const field_codec& codec, unsigned lead, unsigned trail)
 {
-    static const char digits[] = "0123456789ABCDEF";
     exported_code& code = codec.pair_text[cp932_index_of_pair(lead, trail)];
     if (code.length != 0)
         return code;
@@ -94,9 +92,8 @@ const exported_code& pair_text(const field_codec& codec, unsigned lead, unsigned
     if (plain) {
         code.length = static_cast<uint8_t>(put_utf8(code.bytes, character) - code.bytes);
     } else {
-        const char escape[6] = {'{', digits[lead >> 4 & 0xF], digits[lead & 0xF],
-                                digits[trail >> 4 & 0xF], digits[trail & 0xF], '}'};
-        std::copy(escape, escape + 6, code.bytes);
+        std::string escape = pair_escape(lead, trail);
+        std::copy(escape.begin(), escape.end(), code.bytes);
         code.length = 6;
     }
     return code;
@@ -387,4 +384,14 @@ int encode_keyword_field(const field_codec& codec, const std::string& text, uint
     for (size_t i = 0; i < keyword_field_size; i++)
         field[i] = i < bytes.size() ? static_cast<uint8_t>(bytes[i]) : keyword_padding;
     return 0;
+}
+
+const field_codec& codec_of(data_edition edition)
+{
+    static std::unique_ptr<field_codec> codecs[edition_count];
+    if (codecs[edition] == nullptr) {
+        codecs[edition] = std::make_unique<field_codec>();
+        prepare_field_codec(edition, codecs[edition].get());
+    }
+    return *codecs[edition];
 }

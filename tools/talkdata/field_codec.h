@@ -49,6 +49,9 @@ struct field_codec {
 
 void prepare_field_codec(data_edition edition, field_codec* codec);
 
+// The codec of an edition, prepared when first asked for and kept.
+const field_codec& codec_of(data_edition edition);
+
 // Exports length bytes of a text that passed the record checks.
 std::string decode_talk_text(const field_codec& codec, const uint8_t* text, size_t length);
 

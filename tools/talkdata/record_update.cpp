@@ -99,6 +99,10 @@ record_change update_record(const field_codec& codec, const talk_input& input, i
         const std::string* text = edit.texts[slot];
         if (text == nullptr)
             continue;
+        // A field given as the export shows it keeps its bytes: only the
+        // fields that a translator changed are encoded.
+        if (*text == export_field(codec, old_record, fields, static_cast<unsigned>(slot)))
+            continue;
         encode_failure failure;
         int result;
         if (is_keyword_slot(profile, slot)) {
@@ -177,8 +181,7 @@ record_change update_record(const field_codec& codec, const talk_input& input, i
 
 void apply_edits(talk_input* input, const edits_file& edits, import_plan* plan)
 {
-    field_codec codec;
-    prepare_field_codec(input->edition, &codec);
+    const field_codec& codec = codec_of(input->edition);
     const std::string edition = edition_infos[input->edition].name;
     if (!edits.edition.empty() && edits.edition != edition) {
         plan->problems.push_back("the edits are for the " + edits.edition +
