@@ -66,10 +66,23 @@ uint8_t* allocate_file_buffer(size_t size, size_t huge_page_minimum)
             free(block);
         }
     }
+    uint8_t* buffer = static_cast<uint8_t*>(malloc(size));
+#ifdef MADV_POPULATE_WRITE
+    // A smaller buffer gets its pages in one call rather than one fault
+    // each; a kernel without the call leaves them to the faults.
+    const size_t page = 4096;
+    if (buffer != nullptr && size >= 16 * page) {
+        uintptr_t first = (reinterpret_cast<uintptr_t>(buffer) + page - 1) & ~(page - 1);
+        uintptr_t last = (reinterpret_cast<uintptr_t>(buffer) + size) & ~(page - 1);
+        if (last > first)
+            madvise(reinterpret_cast<void*>(first), last - first, MADV_POPULATE_WRITE);
+    }
+#endif
+    return buffer;
 #else
     (void)huge_page_minimum;
-#endif
     return static_cast<uint8_t*>(malloc(size));
+#endif
 }
 
 int read_whole_file(const char* path, size_t size_limit, uint8_t** bytes, size_t* size,
