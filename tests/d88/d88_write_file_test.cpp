@@ -32,42 +32,9 @@ d88_disk_builder named_disk(unsigned char name, int tracks)
 const byte_vector image_bytes = d88_file({named_disk('A', 3).bytes(), named_disk('B', 1).bytes()});
 const byte_vector old_bytes(2000, 0x55);
 
-// Every file, folder and link under dir, sorted, one line each: a file
-// with its size and which of the known contents it holds, a folder with
-// "/", a link with what it names.
-std::string folder_listing(const std::string& dir)
+std::string listing_of(const std::string& dir)
 {
-    std::vector<std::string> lines;
-    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-        std::string name = entry.path().lexically_relative(dir).generic_string();
-        if (entry.is_symlink()) {
-            lines.push_back(name + " -> " + fs::read_symlink(entry.path()).generic_string());
-        } else if (entry.is_directory()) {
-            lines.push_back(name + "/");
-        } else {
-            byte_vector bytes = read_file(entry.path().string());
-            lines.push_back(name + " " + std::to_string(bytes.size()) + " bytes" +
-                            (bytes == image_bytes ? " (image)"
-                             : bytes == old_bytes ? " (old)"
-                                                  : ""));
-        }
-    }
-    std::sort(lines.begin(), lines.end());
-    std::string out;
-    for (const std::string& line : lines)
-        out += line + "\n";
-    return out;
-}
-
-// text with every "%s" replaced by the target's path and every "%d" by
-// the folder's.
-std::string with_paths(std::string text, const std::string& target, const std::string& dir = "")
-{
-    for (size_t at; (at = text.find("%s")) != std::string::npos;)
-        text.replace(at, 2, target);
-    for (size_t at; (at = text.find("%d")) != std::string::npos;)
-        text.replace(at, 2, dir);
-    return text;
+    return folder_listing(dir, {{&image_bytes, "image"}, {&old_bytes, "old"}});
 }
 
 void write_old(const std::string& path)
@@ -167,7 +134,7 @@ TEST(WriteImageFile, WritesTheWholeImageOrLeavesTheOldFileAsItWas)
             [&] { result = write_d88_image_file(images.get(c.image), target.c_str()); });
         EXPECT_EQ(result, c.result);
         EXPECT_EQ(out, with_paths(c.out, target));
-        EXPECT_EQ(folder_listing(dir.path()), with_paths(c.listing, target, dir.path()));
+        EXPECT_EQ(listing_of(dir.path()), with_paths(c.listing, target, dir.path()));
     }
 }
 

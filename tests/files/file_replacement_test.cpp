@@ -35,45 +35,9 @@ const byte_vector new_bytes = [] {
 const byte_vector small_bytes(1776, 0x33);
 const byte_vector old_bytes(2000, 0x55);
 
-// Every file, folder and link under dir, sorted, one line each: a file
-// with its size and which of the known contents it holds, a folder with
-// "/", a link with what it names.
-std::string folder_listing(const std::string& dir)
+std::string listing_of(const std::string& dir)
 {
-    std::vector<std::string> lines;
-    for (const auto& entry : fs::recursive_directory_iterator(dir)) {
-        std::string name = entry.path().lexically_relative(dir).generic_string();
-        if (entry.is_symlink()) {
-            lines.push_back(name + " -> " + fs::read_symlink(entry.path()).generic_string());
-        } else if (entry.is_directory()) {
-            lines.push_back(name + "/");
-        } else if (entry.is_fifo()) {
-            lines.push_back(name + " |");
-        } else {
-            byte_vector bytes = read_file(entry.path().string());
-            lines.push_back(name + " " + std::to_string(bytes.size()) + " bytes" +
-                            (bytes == new_bytes     ? " (new)"
-                             : bytes == small_bytes ? " (small)"
-                             : bytes == old_bytes   ? " (old)"
-                                                    : ""));
-        }
-    }
-    std::sort(lines.begin(), lines.end());
-    std::string out;
-    for (const std::string& line : lines)
-        out += line + "\n";
-    return out;
-}
-
-// text with every "%s" replaced by the target's path and every "%d" by
-// the folder's.
-std::string with_paths(std::string text, const std::string& target, const std::string& dir = "")
-{
-    for (size_t at; (at = text.find("%s")) != std::string::npos;)
-        text.replace(at, 2, target);
-    for (size_t at; (at = text.find("%d")) != std::string::npos;)
-        text.replace(at, 2, dir);
-    return text;
+    return folder_listing(dir, {{&new_bytes, "new"}, {&small_bytes, "small"}, {&old_bytes, "old"}});
 }
 
 void write_old(const std::string& path)
@@ -233,7 +197,7 @@ TEST(ReplaceFile, WritesTheWholeFileOrLeavesTheOldFileAsItWas)
         EXPECT_STREQ(step_name(status.failed), step_name(c.failed));
         EXPECT_EQ(status.error_number != 0, c.failed == file_step_open);
         EXPECT_EQ(out, "");
-        EXPECT_EQ(folder_listing(dir.path()), with_paths(c.listing, target, dir.path()));
+        EXPECT_EQ(listing_of(dir.path()), with_paths(c.listing, target, dir.path()));
     }
 }
 
@@ -253,7 +217,7 @@ TEST(ReplaceFile, StagesSeveralFilesThenCommitsOrAbandonsThem)
         ASSERT_EQ(stage_file_replacement(dir.file("b").c_str(), small_bytes.data(),
                                          small_bytes.size(), &staged[1], &status),
                   0);
-        EXPECT_EQ(folder_listing(dir.path()),
+        EXPECT_EQ(listing_of(dir.path()),
                   "a 2000 bytes (old)\na.new0 5000 bytes (new)\nb.new0 1776 bytes (small)\n");
         std::vector<bool> existed = {staged[0].existed, staged[1].existed};
         EXPECT_EQ(existed, (std::vector<bool>{true, false}));
@@ -265,7 +229,7 @@ TEST(ReplaceFile, StagesSeveralFilesThenCommitsOrAbandonsThem)
             EXPECT_EQ(r.target, nullptr);
             EXPECT_EQ(r.new_name, nullptr);
         }
-        EXPECT_EQ(folder_listing(dir.path()),
+        EXPECT_EQ(listing_of(dir.path()),
                   commit ? "a 5000 bytes (new)\nb 1776 bytes (small)\n" : "a 2000 bytes (old)\n");
     }
 }
@@ -301,7 +265,7 @@ TEST(ReplaceFile, KeepsThePermissionsOfTheReplacedFile)
         }
         file_status status;
         EXPECT_EQ(replace_file(target.c_str(), new_bytes.data(), new_bytes.size(), &status), 0);
-        EXPECT_EQ(folder_listing(dir.path()) + mode_text(fs::status(real).permissions()),
+        EXPECT_EQ(listing_of(dir.path()) + mode_text(fs::status(real).permissions()),
                   std::string(r.through_link ? "image -> real\n" : "") + "real 5000 bytes (new)\n" +
                       mode_text(r.mode));
     }
@@ -335,7 +299,7 @@ TEST(ReplaceFile, AsRootKeepsTheOwnerAndGroupOfTheReplacedFile)
         EXPECT_EQ(replace_file(target.c_str(), new_bytes.data(), new_bytes.size(), &status), 0);
         struct stat replaced = {};
         ASSERT_EQ(stat(real.c_str(), &replaced), 0);
-        EXPECT_EQ(folder_listing(dir.path()) + mode_text(fs::status(real).permissions()) + " " +
+        EXPECT_EQ(listing_of(dir.path()) + mode_text(fs::status(real).permissions()) + " " +
                       std::to_string(replaced.st_uid) + ":" + std::to_string(replaced.st_gid),
                   std::string(r.through_link ? "image -> real\n" : "") + "real 5000 bytes (new)\n" +
                       mode_text(r.mode) + " 12345:23456");
@@ -371,7 +335,7 @@ void expect_child_cases(const child_case* cases, size_t count, bool unprivileged
         });
         fs::permissions(dir.path(), fs::perms(0700));
         EXPECT_EQ(out, c.out);
-        EXPECT_EQ(folder_listing(dir.path()), c.listing);
+        EXPECT_EQ(listing_of(dir.path()), c.listing);
     }
 }
 

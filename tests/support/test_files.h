@@ -4,6 +4,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "byte_files.h"
 
@@ -31,6 +32,20 @@ std::string text_output(const std::string& text);
 // the build system that starts with '/' (a cross build run under wine)
 // gets the drive letter that wine maps to the root of the host.
 std::string native_path(const std::string& path);
+
+// Contents a listing names: a file that holds bytes shows " (label)".
+struct known_contents {
+    const byte_vector* bytes;
+    const char* label;
+};
+
+// Every file, folder, pipe and link under dir, sorted, one line each: a
+// file with its size and which of the known contents it holds, a folder
+// with "/", a pipe with " |", a link with what it names.
+std::string folder_listing(const std::string& dir, const std::vector<known_contents>& known);
+
+// text with every "%s" replaced by target and every "%d" by dir.
+std::string with_paths(std::string text, const std::string& target, const std::string& dir = "");
 
 // The folder of the files that other tools made, or "" when it is absent.
 std::string shared_fixtures_dir();

@@ -1,11 +1,11 @@
 #include "disk_list.h"
 
-#include <cstdlib>
 #include <cstring>
 #include <vector>
 
 #include "d88_image.h"
 #include "diagnostics.h"
+#include "talk_input.h"
 #include "talk_listing.h"
 #include "town_tracks.h"
 #include "utf8.h"
@@ -13,24 +13,32 @@
 
 namespace {
 
-const size_t largest_image = 0x7FFFFFFF;
 
-// The disk name up to its NUL: printable ASCII as it is, other bytes as
-// {XX}, so that a column never holds a tab or a line break.
-std::string disk_name(const uint8_t* header)
+// A column of printable ASCII: other bytes (and the brace) as {XX}, so that
+// a column never holds a tab or a line break.
+std::string escaped(const char* bytes, size_t length)
 {
-    std::string name;
-    for (int i = 0; i < d88_name_size && header[i] != 0; i++) {
-        uint8_t byte = header[i];
+    std::string out;
+    for (size_t i = 0; i < length; i++) {
+        unsigned char byte = static_cast<unsigned char>(bytes[i]);
         if (byte >= 0x20 && byte < 0x7F && byte != '{') {
-            name += static_cast<char>(byte);
+            out += static_cast<char>(byte);
         } else {
             char escape[8];
             snprintf(escape, sizeof escape, "{%02X}", byte);
-            name += escape;
+            out += escape;
         }
     }
-    return name;
+    return out;
+}
+
+// The disk name up to its NUL.
+std::string disk_name(const uint8_t* header)
+{
+    size_t length = 0;
+    while (length < d88_name_size && header[length] != 0)
+        length++;
+    return escaped(reinterpret_cast<const char*>(header), length);
 }
 
 std::string write_protection(uint8_t flag)
@@ -72,24 +80,6 @@ std::string holds_talk_data(d88_disk* disk)
     return "yes";
 }
 
-// A column of printable ASCII: other bytes (a disk name's, in a library
-// message) as {XX}.
-std::string printable(const std::string& text)
-{
-    std::string out;
-    for (char c : text) {
-        unsigned char byte = static_cast<unsigned char>(c);
-        if (byte >= 0x20 && byte < 0x7F) {
-            out += static_cast<char>(byte);
-        } else {
-            char escape[8];
-            snprintf(escape, sizeof escape, "{%02X}", byte);
-            out += escape;
-        }
-    }
-    return out;
-}
-
 // The library's lines of one failure, joined into one column.
 std::string joined_lines(const std::string& lines)
 {
@@ -111,17 +101,11 @@ std::string joined_lines(const std::string& lines)
 
 int list_d88_disks(const std::string& path, FILE* out)
 {
-    if (is_folder(path)) {
-        report_error(path, "a folder, not a D88 image");
+    file_bytes file;
+    if (read_input_file(path, "a D88 image", largest_input_file, false, &file) < 0)
         return -1;
-    }
-    uint8_t* bytes = nullptr;
-    size_t size = 0;
-    file_status status = {file_step_none, 0};
-    if (read_whole_file(path.c_str(), largest_image, &bytes, &size, &status) < 0) {
-        report_error(path, describe_file_failure(status));
-        return -1;
-    }
+    const uint8_t* bytes = file.data;
+    size_t size = file.size;
     std::string text = "index\tname\tprotected\tmedia\tbytes\ttracks\tsectors\ttalk data\n";
     int result = 0;
     int32_t remainder = static_cast<int32_t>(size);
@@ -153,7 +137,8 @@ int list_d88_disks(const std::string& path, FILE* out)
             text += columns + std::to_string(tracks) + '\t' + std::to_string(sectors) + '\t' +
                     holds_talk_data(&disk) + '\n';
         } else {
-            text += columns + "-\t-\terror: " + printable(joined_lines(lines)) + '\n';
+            std::string error = joined_lines(lines);
+            text += columns + "-\t-\terror: " + escaped(error.data(), error.size()) + '\n';
             result = -1;
         }
         free_d88_disk(&disk, 0);
@@ -168,7 +153,6 @@ int list_d88_disks(const std::string& path, FILE* out)
         cursor += disk_size;
         remainder -= disk_size;
     }
-    free(bytes);
     fwrite(text.data(), 1, text.size(), out);
     if (result < 0)
         report_error(path, "a disk is damaged: export and import read every disk of an image and "

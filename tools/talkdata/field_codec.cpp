@@ -99,6 +99,15 @@ const exported_code& pair_text(const field_codec& codec, unsigned lead, unsigned
     return code;
 }
 
+// The bytes of a keyword field before the spaces that pad it.
+size_t keyword_length(const uint8_t* field)
+{
+    size_t length = keyword_field_size;
+    while (length > 0 && field[length - 1] == keyword_padding)
+        length--;
+    return length;
+}
+
 int hex_value(char c)
 {
     if (c >= '0' && c <= '9')
@@ -298,9 +307,7 @@ std::string decode_talk_text(const field_codec& codec, const uint8_t* text, size
 
 std::string decode_keyword_field(const field_codec& codec, const uint8_t* field)
 {
-    size_t length = keyword_field_size;
-    while (length > 0 && field[length - 1] == keyword_padding)
-        length--;
+    size_t length = keyword_length(field);
     std::string out;
     for (size_t i = 0; i < length; i++) {
         uint8_t byte = field[i];
@@ -342,9 +349,7 @@ std::string show_talk_text(const field_codec& codec, const uint8_t* text, size_t
 
 std::string show_keyword_field(const field_codec&, const uint8_t* field)
 {
-    size_t length = keyword_field_size;
-    while (length > 0 && field[length - 1] == keyword_padding)
-        length--;
+    size_t length = keyword_length(field);
     std::string out;
     for (size_t i = 0; i < length; i++) {
         uint8_t byte = field[i];

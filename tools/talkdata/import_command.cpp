@@ -28,24 +28,11 @@ std::string describe_change(const talk_input& input, const record_change& change
 
 int read_text_file(const std::string& path, std::string* text)
 {
-    if (is_folder(path)) {
-        report_error(path, "a folder, not a file of edits");
+    // An empty file reads as no text, which the import then refuses.
+    file_bytes file;
+    if (read_input_file(path, "a file of edits", largest_edits, true, &file) < 0)
         return -1;
-    }
-    uint8_t* bytes = nullptr;
-    size_t size = 0;
-    file_status status = {file_step_none, 0};
-    if (read_whole_file(path.c_str(), largest_edits, &bytes, &size, &status) < 0) {
-        // An empty file holds no edits: it reads as an empty text.
-        if (status.failed == file_step_read && status.error_number == 0) {
-            text->clear();
-            return 0;
-        }
-        report_error(path, describe_file_failure(status));
-        return -1;
-    }
-    text->assign(reinterpret_cast<const char*>(bytes), size);
-    free(bytes);
+    text->assign(reinterpret_cast<const char*>(file.data), file.size);
     return 0;
 }
 

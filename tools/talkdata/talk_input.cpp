@@ -12,17 +12,9 @@ namespace {
 
 const char talk_file_name[] = "TALKDATA.BIN";
 const size_t apple2_talk_bytes = talk_record_count * 256;
-const size_t largest_image = 0x7FFFFFFF;  // the D88 library's 32-bit positions
-
-// Reads a whole file; false after the error line.
 bool read_file(const std::string& path, file_bytes* bytes)
 {
-    file_status status = {file_step_none, 0};
-    if (read_whole_file(path.c_str(), largest_image, &bytes->data, &bytes->size, &status) < 0) {
-        report_error(path, describe_file_failure(status));
-        return false;
-    }
-    return true;
+    return read_input_file(path, "a file", largest_input_file, false, bytes) == 0;
 }
 
 
@@ -187,6 +179,22 @@ int load_x68000(talk_input* input)
 }
 
 }  // namespace
+
+int read_input_file(const std::string& path, const char* what, size_t size_limit, bool empty_ok,
+                    file_bytes* bytes)
+{
+    if (is_folder(path)) {
+        report_error(path, std::string("a folder, not ") + what);
+        return -1;
+    }
+    file_status status = {file_step_none, 0};
+    if (read_whole_file(path.c_str(), size_limit, &bytes->data, &bytes->size, &status) == 0)
+        return 0;
+    if (empty_ok && status.failed == file_step_read && status.error_number == 0)
+        return 0;  // nothing read: no bytes
+    report_error(path, describe_file_failure(status));
+    return -1;
+}
 
 talk_input::~talk_input()
 {

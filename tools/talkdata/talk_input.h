@@ -66,6 +66,15 @@ struct talk_input {
     }
 };
 
+// The largest file read: the D88 library's positions are 32-bit.
+const size_t largest_input_file = 0x7FFFFFFF;
+
+// Reads a whole file: 0, or -1 after the error line (a folder is refused
+// as not being what, "a D88 image"). An empty file reads as no bytes when
+// empty_ok is set, else it is an error.
+int read_input_file(const std::string& path, const char* what, size_t size_limit, bool empty_ok,
+                    file_bytes* bytes);
+
 // Loads path. edition: the edition to read it as, or -1 to tell it from the
 // input (a folder is DOS, a D88 image PC-8801, a file of a FAT12 layout's
 // size X68000, any other file of 65,536 bytes or more Apple II). 0, or -1
