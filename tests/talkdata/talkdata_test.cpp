@@ -283,7 +283,7 @@ struct change_case {
     const char* input;
     const char* text;      // as the EDITS row holds it
     const char* exported;  // as the export shows it afterwards
-    const char* listed;    // as the listing tool prints it, in UTF-8
+    std::string listed;    // the job's lines as the listing tool prints them, in UTF-8
 };
 
 TEST(Talkdata, OneChangedFieldChangesExactlyThatField)
@@ -301,6 +301,11 @@ TEST(Talkdata, OneChangedFieldChangesExactlyThatField)
         ASSERT_EQ(run_process(MAKE_SAMPLES_PATH, {dir.path()}, dir.path()).exit_code, 0);
         std::string before = talkdata({"export", "--format", "tsv", c.input}, dir.path()).out;
         write_file(dir.file("edit.tsv"), tsv_header + tsv_row(12, 3, "job", c.text));
+        const edition_sample* sample = nullptr;
+        for (const edition_sample& candidate : samples)
+            if (std::string(candidate.input) == c.input)
+                sample = &candidate;
+        std::string before_listing = listing_in_utf8(*sample, dir.path());
         byte_vector stored = read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input));
         process_result dry = talkdata({"import", "--dry-run", "--in-place", "edit.tsv", c.input}, dir.path());
         EXPECT_EQ(read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input)), stored);
@@ -323,15 +328,17 @@ TEST(Talkdata, OneChangedFieldChangesExactlyThatField)
         std::string expected = before.substr(0, at) + row_start + c.exported +
                                before.substr(before.find('\n', at));
         EXPECT_EQ(after, expected) << c.input;
-        // The listing tool lists the result in full, the new text in its place.
-        for (const edition_sample& sample : samples) {
-            if (std::string(sample.input) != c.input)
-                continue;
-            std::string text = listing_in_utf8(sample, dir.path());
-            size_t record = text.find("[Paws][3]\n");
-            size_t end = text.find("\n\n", record);
-            EXPECT_LT(text.find(c.listed, record), end) << text.substr(record, end - record);
-        }
+        // The listing tool lists the result in full, and only the job's lines changed.
+        std::string after_listing = listing_in_utf8(*sample, dir.path());
+        size_t job = before_listing.find(c.listed.substr(0, c.listed.find(':') + 2),
+                                         before_listing.find("[Paws][3]\n"));
+        size_t job_end = job;
+        do
+            job_end = before_listing.find('\n', job_end) + 1;
+        while (before_listing.compare(job_end, 2, "\t\t") == 0);
+        EXPECT_EQ(after_listing,
+                  before_listing.substr(0, job) + c.listed + before_listing.substr(job_end))
+            << c.input;
     }
 }
 
