@@ -15,10 +15,9 @@ std::vector<uint16_t> make_character_pairs()
 {
     std::vector<uint16_t> pairs(0x10000, 0);
     for (unsigned index = 0; index < cp932_pair_count; index++) {
-        char32_t unit = cp932_pair_units[index];
         unsigned pair = cp932_pair_of_index(index);
-        if (unit == 0 || (unit >= private_use_first && unit <= private_use_last) ||
-            is_cp932_alternate_pair(pair))
+        char32_t unit = cp932_shown_character(pair >> 8, pair & 0xFF);
+        if (unit == 0 || is_cp932_alternate_pair(pair))
             continue;
         pairs[unit] = static_cast<uint16_t>(pair);
     }
@@ -38,6 +37,12 @@ char32_t cp932_character(unsigned lead, unsigned trail)
     if (!is_sjis_lead_byte(lead) || !is_sjis_trail_byte(trail))
         return 0;
     return cp932_pair_units[cp932_index_of_pair(lead, trail)];
+}
+
+char32_t cp932_shown_character(unsigned lead, unsigned trail)
+{
+    char32_t character = cp932_character(lead, trail);
+    return character >= private_use_first && character <= private_use_last ? 0 : character;
 }
 
 unsigned cp932_pair_of_character(char32_t character)

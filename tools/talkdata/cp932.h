@@ -55,6 +55,10 @@ bool is_cp932_alternate_pair(unsigned pair);
 // The character of a pair, or 0.
 char32_t cp932_character(unsigned lead, unsigned trail);
 
+// The character of a pair as a text shows it: none (0) for a pair in the
+// private-use area, whose characters no font has.
+char32_t cp932_shown_character(unsigned lead, unsigned trail);
+
 // The pair that CP932 writes a character with (lead << 8 | trail), or 0 when
 // it has none. Private-use characters have none here.
 unsigned cp932_pair_of_character(char32_t character);

@@ -58,6 +58,20 @@ bool is_folder(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+std::vector<std::string> split_lines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos)
+            end = text.size();
+        lines.push_back(text.substr(start, end - start));
+        start = end + 1;
+    }
+    return lines;
+}
+
 void route_library_messages(const std::string& subject)
 {
     routed_subject = subject;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "whole_file.h"
 
@@ -24,6 +25,9 @@ void route_library_messages(const std::string& subject);
 
 // Collects the libraries' message lines in *lines (appended, each with its
 // "\n") until the object goes; then they go to standard error again.
+// The lines of text, without their "\n".
+std::vector<std::string> split_lines(const std::string& text);
+
 class library_message_capture {
 public:
     explicit library_message_capture(std::string* lines);

@@ -84,16 +84,8 @@ std::string holds_talk_data(d88_disk* disk)
 std::string joined_lines(const std::string& lines)
 {
     std::string joined;
-    size_t start = 0;
-    while (start < lines.size()) {
-        size_t end = lines.find('\n', start);
-        if (end == std::string::npos)
-            end = lines.size();
-        if (!joined.empty())
-            joined += "; ";
-        joined.append(lines, start, end - start);
-        start = end + 1;
-    }
+    for (const std::string& line : split_lines(lines))
+        joined += (joined.empty() ? "" : "; ") + line;
     return joined;
 }
 

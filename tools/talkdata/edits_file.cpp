@@ -4,8 +4,6 @@
 #include <nlohmann/json.hpp>
 #include <string_view>
 
-#include "utf8.h"
-
 namespace {
 
 const char tsv_header[] = "town\ttown_label\tperson\tfield\ttext";
@@ -38,15 +36,15 @@ public:
     {
     }
 
-    bool null() override { return value(kind_other); }
-    bool boolean(bool) override { return value(kind_other); }
+    bool null() override { return value(); }
+    bool boolean(bool) override { return value(); }
     bool number_integer(number_integer_t n) override { return number(n); }
     bool number_unsigned(number_unsigned_t n) override
     {
         return number(n > 1000 ? 1000 : static_cast<long long>(n));
     }
-    bool number_float(number_float_t, const string_t&) override { return value(kind_other); }
-    bool binary(binary_t&) override { return value(kind_other); }
+    bool number_float(number_float_t, const string_t&) override { return value(); }
+    bool binary(binary_t&) override { return value(); }
 
     bool string(string_t& text) override
     {
@@ -78,15 +76,14 @@ public:
         default:
             break;
         }
-        return value(kind_other);
+        return value();
     }
 
+    // A container that the place does not want is passed over whole.
     bool start_object(std::size_t) override
     {
-        if (skip_ > 0 || !open(kind_object)) {
+        if (skip_ > 0 || !open(kind_object))
             skip_++;
-            return true;
-        }
         return true;
     }
 
@@ -94,10 +91,8 @@ public:
 
     bool start_array(std::size_t) override
     {
-        if (skip_ > 0 || !open(kind_array)) {
+        if (skip_ > 0 || !open(kind_array))
             skip_++;
-            return true;
-        }
         return true;
     }
 
@@ -142,15 +137,15 @@ public:
 
 private:
     enum context { in_document, in_records, in_record, in_header, in_fields };
-    enum value_kind { kind_other, kind_object, kind_array };
+    enum container_kind { kind_object, kind_array };
 
     context top() const { return stack_.back(); }
 
     std::string place(const std::string& rest = "") const { return json_place(index_, rest); }
 
-    // A value that opens nothing: where it is not what the place wants, the
-    // place's problem.
-    bool value(value_kind)
+    // A value the place does not want (or a container, which is then passed
+    // over): the place's problem.
+    bool value()
     {
         if (skip_ > 0 || stack_.empty())
             return true;
@@ -212,12 +207,12 @@ private:
             record_.header.push_back(static_cast<int>(n));
             return true;
         }
-        return value(kind_other);
+        return value();
     }
 
     // Enters a container where the place wants one: false when it is to be
     // skipped (after noting the problem).
-    bool open(value_kind kind)
+    bool open(container_kind kind)
     {
         if (stack_.empty()) {
             if (kind != kind_object)
@@ -233,11 +228,11 @@ private:
                 stack_.push_back(in_records);
                 return true;
             }
-            value(kind);
+            value();
             return false;
         case in_records:
             if (kind != kind_object) {
-                value(kind);
+                value();
                 return false;
             }
             record_ = record_edit();
@@ -257,11 +252,11 @@ private:
                 stack_.push_back(in_fields);
                 return true;
             }
-            value(kind);
+            value();
             return false;
         case in_header:
         case in_fields:
-            value(kind);
+            value();
             return false;
         }
         return false;
@@ -408,8 +403,8 @@ void read_tsv_edits(const std::string& text, edits_file* edits, std::vector<std:
             line.remove_suffix(1);
         if (number == 1) {
             if (line != std::string_view(tsv_header)) {
-                problems->push_back("line 1: not the header row of a talkdata TSV export (" +
-                                    std::string("town, town_label, person, field, text") + ")");
+                problems->push_back("line 1: not the header row of a talkdata TSV export "
+                                    "(town, town_label, person, field, text)");
                 return;
             }
             continue;

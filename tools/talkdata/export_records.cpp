@@ -1,7 +1,5 @@
 #include "export_records.h"
 
-#include <cstdio>
-
 #include "diagnostics.h"
 #include "kana_marks.h"
 #include "record_fields.h"
@@ -19,10 +17,7 @@ int walk_records(const talk_input& input, text_form form, std::vector<exported_r
     for (int town = 0; town < talk_town_count; town++) {
         for (int person = 0; person < talk_person_count; person++) {
             if (town * talk_person_count + person >= input.present) {
-                char sector[32];
-                snprintf(sector, sizeof sector, "cannot read sector %02X/%02X/%02X",
-                         input.missing.cylinder, input.missing.head, input.missing.sector);
-                report_error(input.path, sector);
+                report_error(input.path, "cannot read sector " + sector_text(input.missing));
                 return -1;
             }
             const uint8_t* record = input.record(town, person);

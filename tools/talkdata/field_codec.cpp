@@ -15,8 +15,6 @@ const uint8_t escape_start = '{';
 const uint8_t escape_end = '}';
 const uint8_t keyword_padding = ' ';
 
-enum { private_use_first = 0xE000, private_use_last = 0xF8FF };
-
 const char hex_digits[] = "0123456789ABCDEF";
 
 std::string byte_escape(unsigned byte)
@@ -86,9 +84,9 @@ const exported_code& pair_text(const field_codec& codec, unsigned lead, unsigned
     exported_code& code = codec.pair_text[cp932_index_of_pair(lead, trail)];
     if (code.length != 0)
         return code;
-    char32_t character = cp932_character(lead, trail);
-    bool plain = character != 0 && !(character >= private_use_first && character <= private_use_last) &&
-                 codec.codes[character] < 0 && !is_cp932_alternate_pair(lead << 8 | trail);
+    char32_t character = cp932_shown_character(lead, trail);
+    bool plain = character != 0 && codec.codes[character] < 0 &&
+                 !is_cp932_alternate_pair(lead << 8 | trail);
     if (plain) {
         code.length = static_cast<uint8_t>(put_utf8(code.bytes, character) - code.bytes);
     } else {
@@ -326,8 +324,8 @@ std::string show_talk_text(const field_codec& codec, const uint8_t* text, size_t
         unsigned char kind = codec.rule.kind[byte];
         char32_t character = 0;
         if (kind == talk_byte_lead && i + 1 < length) {
-            character = cp932_character(byte, text[i + 1]);
-            if (character == 0 || (character >= private_use_first && character <= private_use_last)) {
+            character = cp932_shown_character(byte, text[i + 1]);
+            if (character == 0) {
                 out += pair_escape(byte, text[i + 1]);
                 i++;
                 continue;

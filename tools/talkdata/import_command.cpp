@@ -1,13 +1,11 @@
 #include "import_command.h"
 
 #include <cstdio>
-#include <cstdlib>
 
 #include "diagnostics.h"
 #include "export_records.h"
 #include "record_update.h"
 #include "storage_write.h"
-#include "whole_file.h"
 
 namespace {
 

@@ -21,7 +21,14 @@ namespace {
 
 enum { exit_success = 0, exit_failure = 1, exit_usage = 2 };
 
-const std::vector<std::string> edition_names = {"dos", "apple2", "pc8801", "x68000"};
+// The names --edition takes, as the editions table holds them.
+std::vector<std::string> edition_names()
+{
+    std::vector<std::string> names;
+    for (const edition_info& edition : edition_infos)
+        names.push_back(edition.name);
+    return names;
+}
 
 struct input_options {
     std::string path;
@@ -36,7 +43,7 @@ void add_input_options(CLI::App* command, input_options* options, const std::str
 {
     command->add_option("--edition" + suffix, options->edition,
                         "read " + which + " as this edition instead of telling it from the input")
-        ->check(CLI::IsMember(edition_names));
+        ->check(CLI::IsMember(edition_names()));
     std::string names = suffix.empty() ? "-i,--index" : "--index" + suffix;
     command->add_option(names, options->index, "the disk of a D88 image " + which + ", from 0")
         ->check(CLI::Range(0, INT32_MAX));

@@ -11,13 +11,13 @@ std::string hex_byte(unsigned value)
     return text;
 }
 
+}  // namespace
+
 bool is_keyword_slot(const talk_profile* profile, unsigned slot)
 {
     return profile->keyword_offsets != nullptr &&
            (slot == talk_slot_keyword1 || slot == talk_slot_keyword2);
 }
-
-}  // namespace
 
 int split_record_fields(const field_codec& codec, const uint8_t* record, record_fields* fields,
                         std::string* problem)

@@ -13,6 +13,9 @@ struct record_fields {
     unsigned text_end;                 // offset behind the last stored text's NUL
 };
 
+// True for a slot that a fixed six-byte keyword field fills (Apple II).
+bool is_keyword_slot(const talk_profile* profile, unsigned slot);
+
 // Splits and checks a record as the listing core does. 0, or -1 with the
 // first failed check in *problem (for example "job: byte 0x09 at offset
 // 37 is not a character of the DOS edition").

@@ -6,12 +6,6 @@
 
 namespace {
 
-bool is_keyword_slot(const talk_profile* profile, int slot)
-{
-    return profile->keyword_offsets != nullptr &&
-           (slot == talk_slot_keyword1 || slot == talk_slot_keyword2);
-}
-
 // The edits of one record gathered from every row or entry that names it.
 struct gathered_record {
     bool named = false;  // an edit names the record
@@ -105,7 +99,7 @@ record_change update_record(const field_codec& codec, const talk_input& input, i
             continue;
         encode_failure failure;
         int result;
-        if (is_keyword_slot(profile, slot)) {
+        if (is_keyword_slot(profile, static_cast<unsigned>(slot))) {
             uint8_t field[keyword_field_size];
             result = encode_keyword_field(codec, *text, field, &failure);
             if (result == 0)
@@ -169,10 +163,12 @@ record_change update_record(const field_codec& codec, const talk_input& input, i
         new_record[pos++] = 0;
     }
     memset(new_record + pos, 0, profile->text_end - pos);
-    if (profile->keyword_offsets != nullptr)
-        for (int k = 0; k < 2; k++)
-            memcpy(new_record + profile->keyword_offsets[k], bytes[k == 0 ? talk_slot_keyword1 : talk_slot_keyword2].data(),
-                   keyword_field_size);
+    if (profile->keyword_offsets != nullptr) {
+        memcpy(new_record + profile->keyword_offsets[0], bytes[talk_slot_keyword1].data(),
+               keyword_field_size);
+        memcpy(new_record + profile->keyword_offsets[1], bytes[talk_slot_keyword2].data(),
+               keyword_field_size);
+    }
     change.bytes_free = profile->text_end - pos;
     return change;
 }

@@ -72,15 +72,19 @@ int write_dos_in_place(const talk_input& input, const std::set<int>& towns)
             abandon_file_replacement(&replacement);
         return -1;
     }
-    // Every new file is complete before the first one replaces its target.
+    // Every new file is complete before the first one replaces its target;
+    // after a failed rename the others are not put in place.
     for (size_t i = 0; i < staged.size(); i++) {
+        if (result < 0) {
+            abandon_file_replacement(&staged[i]);
+            continue;
+        }
         file_status status = {file_step_none, 0};
-        if (result == 0 && commit_file_replacement(&staged[i], &status) < 0) {
+        if (commit_file_replacement(&staged[i], &status) < 0) {
             report_error(paths[i], describe_write_failure(status) +
                                        (i > 0 ? " (the town files before it were replaced)" : ""));
             result = -1;
         }
-        abandon_file_replacement(&staged[i]);
     }
     return result;
 }
@@ -125,14 +129,40 @@ int write_apple2(const talk_input& input, const std::string& target)
     return replace_whole_file(target, bytes);
 }
 
-// True when the D88 writer turns the image back into exactly the bytes it
-// was read from, so that writing the model keeps every other byte.
 // ": REASON" for the errno that a library's failed write left, or nothing.
 std::string reason_if_any(int error_number)
 {
     return error_number != 0 ? ": " + system_reason(error_number) : "";
 }
 
+// The sector of a PC-8801 record in the input's model (the listing fetched
+// it, so it is there). The lookup serves readers; the model is this
+// program's to change.
+d88_sector* record_sector(const talk_input& input, int town, int person)
+{
+    return const_cast<d88_sector*>(find_d88_sector(input.disk, town_tracks[town].cylinder,
+                                                   town_tracks[town].head, person + 1));
+}
+
+// The position in the file of a PC-8801 record's sector data: the disks
+// before the chosen one, the track's offset and the sectors before it in its
+// track, as the reader walked them.
+size_t d88_record_position(const talk_input& input, int town, int person)
+{
+    size_t position = 0;
+    for (const d88_disk* disk = input.d88.first_disk; disk != input.disk; disk = disk->next)
+        position += static_cast<size_t>(disk->disk_size);
+    const d88_track* track =
+        find_d88_track(input.disk, town_tracks[town].cylinder, town_tracks[town].head);
+    position += static_cast<size_t>(input.disk->track_offsets[track - input.disk->tracks]);
+    const d88_sector* sector = record_sector(input, town, person);
+    for (const d88_sector* before = track->sectors; before != sector; before++)
+        position += d88_sector_header_size + static_cast<size_t>(before->data_size);
+    return position + d88_sector_header_size;
+}
+
+// True when the D88 writer turns the image back into exactly the bytes it
+// was read from, so that writing the model keeps every other byte.
 bool d88_writer_keeps_layout(const talk_input& input)
 {
     std::string lines;
@@ -151,13 +181,9 @@ int write_pc8801(talk_input* input, const std::vector<record_change>& changes,
 {
     const size_t record_size = input->record_size;
     if (d88_writer_keeps_layout(*input)) {
-        for (const record_change& change : changes) {
-            // The lookup serves readers; the image is this program's to change.
-            d88_sector* sector = const_cast<d88_sector*>(
-                find_d88_sector(input->disk, town_tracks[change.town].cylinder,
-                                town_tracks[change.town].head, change.person + 1));
-            memcpy(sector->data, input->record(change.town, change.person), record_size);
-        }
+        for (const record_change& change : changes)
+            memcpy(record_sector(*input, change.town, change.person)->data,
+                   input->record(change.town, change.person), record_size);
         route_library_messages(target);
         errno = 0;
         if (write_d88_image_file(&input->d88, target.c_str()) < 0) {
@@ -171,9 +197,7 @@ int write_pc8801(talk_input* input, const std::vector<record_change>& changes,
         size_t position = d88_record_position(*input, change.town, change.person);
         // The sector's bytes in the file must be those the model was read
         // from; anything else is not written over.
-        const d88_sector* sector =
-            find_d88_sector(input->disk, town_tracks[change.town].cylinder,
-                            town_tracks[change.town].head, change.person + 1);
+        const d88_sector* sector = record_sector(*input, change.town, change.person);
         if (position + record_size > bytes.size() ||
             memcmp(bytes.data() + position, sector->data, record_size) != 0) {
             report_error(input->path, "cannot find the sector of " +
@@ -207,29 +231,10 @@ bool path_exists(const std::string& path)
     return fs::symlink_status(path, error).type() != fs::file_type::not_found;
 }
 
-size_t d88_record_position(const talk_input& input, int town, int person)
-{
-    size_t position = 0;
-    for (const d88_disk* disk = input.d88.first_disk; disk != input.disk; disk = disk->next)
-        position += static_cast<size_t>(disk->disk_size);
-    const d88_track* track =
-        find_d88_track(input.disk, town_tracks[town].cylinder, town_tracks[town].head);
-    const d88_sector* sector = find_d88_sector(input.disk, town_tracks[town].cylinder,
-                                               town_tracks[town].head, person + 1);
-    position += static_cast<size_t>(input.disk->track_offsets[track - input.disk->tracks]);
-    for (const d88_sector* before = track->sectors; before != sector; before++)
-        position += d88_sector_header_size + static_cast<size_t>(before->data_size);
-    return position + d88_sector_header_size;
-}
-
 int write_talk_storage(talk_input* input, const std::vector<record_change>& changes,
                        const std::string& output)
 {
     const std::string& target = output.empty() ? input->path : output;
-    if (!output.empty() && path_exists(output)) {
-        report_error(output, "exists already: --output writes a new file or folder");
-        return -1;
-    }
     switch (input->edition) {
     case edition_dos: {
         if (!output.empty())

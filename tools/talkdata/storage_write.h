@@ -19,16 +19,11 @@
 #include "talk_input.h"
 
 // Writes the changed records (already in input->records) to output, a path
-// that must not exist yet, or, when output is empty, over the input. 0, or
-// -1 after the error lines.
+// that does not exist (the caller has checked), or, when output is empty,
+// over the input. 0, or -1 after the error lines.
 int write_talk_storage(talk_input* input, const std::vector<record_change>& changes,
                        const std::string& output);
 
 // True when anything (a file, folder or link, even a dangling one) stands
 // at path.
 bool path_exists(const std::string& path);
-
-// The position in the file of the data of the sector that holds a
-// PC-8801 record: the disks before the chosen one, the track's offset and
-// the sectors before it in its track, as the reader walked them.
-size_t d88_record_position(const talk_input& input, int town, int person);

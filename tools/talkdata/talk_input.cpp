@@ -1,6 +1,6 @@
 #include "talk_input.h"
 
-#include <cstdlib>
+#include <cstdio>
 #include <cstring>
 
 #include "diagnostics.h"
@@ -11,12 +11,7 @@
 namespace {
 
 const char talk_file_name[] = "TALKDATA.BIN";
-const size_t apple2_talk_bytes = talk_record_count * 256;
-bool read_file(const std::string& path, file_bytes* bytes)
-{
-    return read_input_file(path, "a file", largest_input_file, false, bytes) == 0;
-}
-
+const size_t apple2_talk_bytes = talk_record_count * talk_profile_apple2.record_size;
 
 // The first disk header of a D88 image: a disk size that the file holds,
 // and write-protect and media bytes of the values the format knows.
@@ -68,7 +63,7 @@ int load_dos(talk_input* input)
     for (int town = 0; town < talk_town_count; town++) {
         std::string path = input->path + "/" + talk_file_names[town];
         file_bytes read;
-        if (!read_file(path, &read))
+        if (read_input_file(path, "a town file", largest_input_file, false, &read) < 0)
             return -1;
         std::vector<uint8_t>& file = input->town_files[static_cast<size_t>(town)];
         file.assign(read.data, read.data + read.size);
@@ -99,14 +94,8 @@ int load_apple2(talk_input* input)
 // (trailing bytes too few for a disk are skipped with a line of their own).
 void report_library_lines(const std::string& path, const std::string& lines, bool failed)
 {
-    size_t start = 0;
-    while (start < lines.size()) {
-        size_t end = lines.find('\n', start);
-        if (end == std::string::npos)
-            end = lines.size();
-        report_error(path, (failed ? "" : "warning: ") + lines.substr(start, end - start));
-        start = end + 1;
-    }
+    for (const std::string& line : split_lines(lines))
+        report_error(path, (failed ? "" : "warning: ") + line);
 }
 
 int load_pc8801(talk_input* input)
@@ -214,7 +203,7 @@ int load_talk_input(const std::string& path, int edition, int32_t disk_index, ta
                                    edition_infos[edition].title + " edition");
             return -1;
         }
-        if (!read_file(path, &input->image))
+        if (read_input_file(path, "an image", largest_input_file, false, &input->image) < 0)
             return -1;
     }
     if (edition < 0) {
@@ -258,11 +247,15 @@ int load_talk_input(const std::string& path, int edition, int32_t disk_index, ta
 std::string record_name(const talk_input& input, int town, int person)
 {
     std::string name = std::string("[") + town_labels[town] + "][" + std::to_string(person) + "]";
-    if (input.edition == edition_pc8801) {
-        char sector[16];
-        snprintf(sector, sizeof sector, " %02X/%02X/%02X", town_tracks[town].cylinder,
-                 town_tracks[town].head, person + 1);
-        name += sector;
-    }
+    if (input.edition == edition_pc8801)
+        name += " " + sector_text({town_tracks[town].cylinder, town_tracks[town].head, person + 1});
     return name;
+}
+
+std::string sector_text(const talk_location& location)
+{
+    char text[16];
+    snprintf(text, sizeof text, "%02X/%02X/%02X", location.cylinder & 0xFF, location.head & 0xFF,
+             location.sector & 0xFF);
+    return text;
 }

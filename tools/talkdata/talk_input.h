@@ -81,6 +81,9 @@ int read_input_file(const std::string& path, const char* what, size_t size_limit
 // after printing why on standard error.
 int load_talk_input(const std::string& path, int edition, int32_t disk_index, talk_input* input);
 
+// A sector as the listing names it: cylinder/head/record in hex, "10/00/04".
+std::string sector_text(const talk_location& location);
+
 // Where a record lies, for messages: "[Paws][3]", and for the PC-8801
 // edition its sector as well: "[Paws][3] 16/00/04".
 std::string record_name(const talk_input& input, int town, int person);
