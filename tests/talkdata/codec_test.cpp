@@ -127,7 +127,7 @@ TEST(TalkdataCodec, EncodingTakesAliasesAndRefusesWhatAnEditionCannotStore)
         {edition_dos, "{4142}", false, "refused at 1: {4142} is not a character of the DOS edition"},
         {edition_dos, "é", false, "refused at 1: 'é' (U+00E9) is not a character of the DOS edition"},
         {edition_dos, "A{7", false, "refused at 2: '{' starts no escape: write {XX} with two hex digits, or {7B} for the brace"},
-        {edition_dos, "A\xFF", false, "refused at 2: the text is not UTF-8 here"},
+        {edition_dos, "A\xFF", false, "refused at 2: byte 0xFF starts no UTF-8 character"},
         {edition_dos, "{00}", false, "refused at 1: {00} is not a character of the DOS edition"},
     };
     for (const encode_case& c : cases) {

@@ -12,9 +12,9 @@
 #include "d88_builder.h"
 #include "fat12_builder.h"
 #include "host_programs.h"
-#include "run_process.h"
 #include "storage_write.h"
 #include "talk_records.h"
+#include "talkdata_runs.h"
 #include "test_files.h"
 
 namespace {
@@ -32,20 +32,6 @@ const edition_sample samples[] = {
     {"x68000", "velk-britannia.xdf", TALKXDF_PATH},
 };
 
-// The sample data, made once for all tests.
-const std::string& sample_folder()
-{
-    static temp_dir folder;
-    static bool made = run_process(MAKE_SAMPLES_PATH, {folder.path()}, folder.path()).exit_code == 0;
-    EXPECT_TRUE(made);
-    return folder.path();
-}
-
-process_result talkdata(const std::vector<std::string>& args, const std::string& cwd = "")
-{
-    return run_process(TALKDATA_PATH, args, cwd.empty() ? sample_folder() : cwd);
-}
-
 // A listing tool's output as UTF-8 with line feeds.
 std::string listing_in_utf8(const edition_sample& sample, const std::string& folder = "")
 {
@@ -58,14 +44,6 @@ std::string listing_in_utf8(const edition_sample& sample, const std::string& fol
             text += c;
     return cp932_text_to_utf8(text.c_str());
 }
-
-std::string tsv_row(int town, int person, const std::string& field, const std::string& text)
-{
-    return std::to_string(town) + "\t" + talk_town_label(town) + "\t" + std::to_string(person) +
-           "\t" + field + "\t" + text + "\n";
-}
-
-const std::string tsv_header = "town\ttown_label\tperson\tfield\ttext\n";
 
 TEST(Talkdata, TextExportIsTheListingInUtf8)
 {
@@ -224,38 +202,17 @@ TEST(Talkdata, UnchangedExportsImportToTheSameBytes)
 {
     for (const edition_sample& sample : samples) {
         temp_dir dir;
-        ASSERT_EQ(run_process(MAKE_SAMPLES_PATH, {dir.path()}, dir.path()).exit_code, 0);
+        ASSERT_TRUE(make_samples_in(dir.path()));
         expect_unchanged_round_trip(dir.path(), sample.input);
     }
     // Records with bytes behind their last NUL, on a multi-disk image laid
-    // out unlike the writer's layout: a 672-byte header disk before it,
-    // tracks out of slot order and gaps between them.
+    // out unlike the writer's layout.
     byte_vector talk = make_talk_buffer(talk_edition::pc8801, [](int, int person) {
         return make_raw_talk_record(talk_edition::pc8801, {static_cast<unsigned char>(person % 7), 0, 0, 0},
                                     {"\x41", "\xB1", "", "", "", "", "", "", "", "", "", ""}, 0x5A);
     });
-    d88_disk_builder first;
-    first.header_size = 672;
-    first.add_track(0, make_d88_track(0, 0, 1, 1, 1, 0x11));
-    d88_disk_builder towne;
-    towne.append(byte_vector(32, 0xEE));
-    for (int town = 16 - 1; town >= 0; town--) {
-        d88_track_image track;
-        for (int person = 0; person < 16; person++) {
-            d88_sector_image sector;
-            sector.cylinder = static_cast<uint8_t>(talk_track_cylinder(town));
-            sector.head = static_cast<uint8_t>(talk_track_head(town));
-            sector.record = static_cast<uint8_t>(person + 1);
-            sector.sectors_in_track = 16;
-            auto start = talk.begin() + (town * 16 + person) * 256;
-            sector.data.assign(start, start + 256);
-            track.push_back(sector);
-        }
-        towne.add_track(talk_track_slot(town), track);
-        towne.append(byte_vector(5, 0xEE));
-    }
     temp_dir dir;
-    write_file(dir.file("multi.d88"), d88_file({first.bytes(), towne.bytes(), first.bytes()}));
+    write_file(dir.file("multi.d88"), d88_file_with_gaps(talk));
     expect_unchanged_round_trip(dir.path(), "multi.d88", {"-i", "1"});
 
     // The other editions' records with bytes behind their last NUL.
@@ -298,7 +255,7 @@ TEST(Talkdata, OneChangedFieldChangesExactlyThatField)
     };
     for (const change_case& c : cases) {
         temp_dir dir;
-        ASSERT_EQ(run_process(MAKE_SAMPLES_PATH, {dir.path()}, dir.path()).exit_code, 0);
+        ASSERT_TRUE(make_samples_in(dir.path()));
         std::string before = talkdata({"export", "--format", "tsv", c.input}, dir.path()).out;
         write_file(dir.file("edit.tsv"), tsv_header + tsv_row(12, 3, "job", c.text));
         const edition_sample* sample = nullptr;
@@ -405,7 +362,7 @@ TEST(Talkdata, ImportListsEveryProblemAndWritesNothing)
     };
     for (const refusal_case& c : cases) {
         temp_dir dir;
-        ASSERT_EQ(run_process(MAKE_SAMPLES_PATH, {dir.path()}, dir.path()).exit_code, 0);
+        ASSERT_TRUE(make_samples_in(dir.path()));
         const std::string edits = c.edits.empty() || c.edits[0] == '{' ? "edits.json" : "edits.tsv";
         write_file(dir.file(edits), c.edits);
         std::vector<std::string> args = {"import"};
@@ -436,7 +393,7 @@ TEST(Talkdata, ImportedImagesPassOtherTools)
     if (fsck.empty() || mtype.empty() || floptool.empty())
         GTEST_SKIP() << "fsck.fat, mtype or floptool is not installed";
     temp_dir dir;
-    ASSERT_EQ(run_process(MAKE_SAMPLES_PATH, {dir.path()}, dir.path()).exit_code, 0);
+    ASSERT_TRUE(make_samples_in(dir.path()));
     write_file(dir.file("edit.tsv"), tsv_header + tsv_row(5, 2, "reply1", "新しい 返事"));
     for (const char* input : {"velk-britannia.xdf", "velk-towne.d88"})
         ASSERT_EQ(talkdata({"import", "--in-place", "edit.tsv", input}, dir.path()).exit_code,

@@ -1,8 +1,11 @@
 #include "edits_file.h"
 
 #include <cstdint>
+#include <cstdio>
 #include <nlohmann/json.hpp>
 #include <string_view>
+
+#include "utf8.h"
 
 namespace {
 
@@ -25,6 +28,26 @@ bool is_one_of(const std::string& name, const char* const* names)
         if (name == *names)
             return true;
     return false;
+}
+
+// The text with each byte that is not part of a UTF-8 character written
+// as \xHH: the parser's messages quote the bytes it last read.
+std::string printable_utf8(const std::string& text)
+{
+    std::string out;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t start = pos;
+        char32_t c;
+        if (next_utf8(text, &pos, &c)) {
+            out.append(text, start, pos - start);
+            continue;
+        }
+        char escape[8];
+        snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(text[start]));
+        out += escape;
+    }
+    return out;
 }
 
 // Reads a JSON document event by event, as the library's parser meets its
@@ -119,7 +142,7 @@ public:
     bool parse_error(std::size_t, const std::string&, const nlohmann::detail::exception& error) override
     {
         // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
-        std::string what = error.what();
+        std::string what = printable_utf8(error.what());
         size_t at = what.find(" at line ");
         problems_->push_back("malformed JSON" +
                              (at != std::string::npos ? what.substr(at) : ": " + what));

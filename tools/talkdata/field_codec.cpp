@@ -137,10 +137,14 @@ int read_escape(const std::string& text, size_t* pos, unsigned* value)
     return static_cast<int>(end - start) / 2;
 }
 
+// A character for a message: 'é' (U+00E9), or U+000D alone for a control
+// character, which would not show.
 std::string describe(char32_t c)
 {
     char code[16];
     snprintf(code, sizeof code, "U+%04X", static_cast<unsigned>(c));
+    if (c < 0x20 || (c >= 0x7F && c < 0xA0))
+        return code;
     std::string text = "'";
     append_utf8(&text, c);
     return text + "' (" + code + ")";
@@ -232,8 +236,11 @@ int encode_string(const field_codec& codec, const std::string& text, bool keywor
             continue;
         }
         char32_t c;
+        uint8_t first = static_cast<uint8_t>(text[pos]);
         if (!next_utf8(text, &pos, &c)) {
-            failure->reason = "the text is not UTF-8 here";
+            char reason[48];
+            snprintf(reason, sizeof reason, "byte 0x%02X starts no UTF-8 character", first);
+            failure->reason = reason;
             return -1;
         }
         if (c == '\n') {

@@ -136,17 +136,14 @@ record_change update_record(const field_codec& codec, const talk_input& input, i
     for (unsigned k = 0; k < profile->stored_fields; k++)
         used += static_cast<unsigned>(bytes[profile->field_order[k]].size()) + 1;
     if (used > room) {
-        unsigned end = 0;
-        for (unsigned k = 0; k < profile->stored_fields; k++) {
-            unsigned slot = profile->field_order[k];
-            end += static_cast<unsigned>(bytes[slot].size()) + 1;
-            if (end > room) {
-                problems->push_back(named() + " " + field_names[slot] + ": " +
-                                    std::to_string(used - room) + " bytes over the record's " +
-                                    std::to_string(room) + " bytes of text");
-                break;
-            }
-        }
+        // The fields that changed, not the one where the room ran out.
+        std::string fields_named;
+        for (int slot : change.slots)
+            fields_named += (fields_named.empty() ? "" : ", ") + std::string(field_names[slot]);
+        unsigned over = used - room;
+        problems->push_back(named() + " " + fields_named + ": " + std::to_string(over) +
+                            (over == 1 ? " byte" : " bytes") + " over the record's " +
+                            std::to_string(room) + " bytes of text");
         change.slots.clear();
         change.header = false;
         return change;

@@ -1,0 +1,323 @@
+// talkdata import at its edges, each behaviour one table: a record filled
+// to its last byte, the bytes an import writes, edits refused before
+// anything is written, a write that fails, and kana whose marks join.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "d88_builder.h"
+#include "fat12_builder.h"
+#include "talk_records.h"
+#include "talkdata_runs.h"
+#include "test_files.h"
+
+namespace {
+
+struct budget_case {
+    const char* input;
+    const char* record;  // as the messages name [Paws][3]
+    unsigned room;       // the record's bytes of text
+    const char* x;       // what the export shows of an X
+};
+
+TEST(TalkdataImport, ATextThatFillsItsRecordImportsAndOneByteMoreIsRefused)
+{
+    const budget_case cases[] = {
+        {"dos", "[Paws][3]", 285, "X"},
+        {"velktown.dsk", "[Paws][3]", 239, "X"},
+        {"velk-towne.d88", "[Paws][3] 16/00/04", 252, "Ｘ"},
+        {"velk-britannia.xdf", "[Paws][3]", 508, "Ｘ"},
+    };
+    for (const budget_case& c : cases) {
+        temp_dir dir;
+        ASSERT_TRUE(make_samples_in(dir.path()));
+        write_file(dir.file("one.tsv"), tsv_header + tsv_row(12, 3, "job", "X"));
+        process_result dry =
+            talkdata({"import", "--dry-run", "--in-place", "one.tsv", c.input}, dir.path());
+        unsigned free_bytes = 0;
+        ASSERT_EQ(sscanf(dry.out.c_str() + dry.out.find("; ") + 2, "%u", &free_bytes), 1)
+            << dry.out;
+
+        const std::string full(free_bytes + 1, 'X');
+        write_file(dir.file("full.tsv"), tsv_header + tsv_row(12, 3, "job", full));
+        process_result filled =
+            talkdata({"import", "--output", "full", "full.tsv", c.input}, dir.path());
+        EXPECT_EQ(filled.exit_code, 0) << c.input << filled.err;
+        EXPECT_EQ(filled.out,
+                  std::string(c.record) +
+                      ": job; 0 bytes free\n1 records, 1 fields changed; written to full\n");
+        std::string shown;
+        for (size_t i = 0; i < full.size(); i++)
+            shown += c.x;
+        std::string exported = talkdata({"export", "--format", "tsv", "full"}, dir.path()).out;
+        EXPECT_NE(exported.find(tsv_row(12, 3, "job", shown)), std::string::npos) << c.input;
+
+        write_file(dir.file("over.tsv"), tsv_header + tsv_row(12, 3, "job", full + "X"));
+        process_result over =
+            talkdata({"import", "--output", "over", "over.tsv", c.input}, dir.path());
+        EXPECT_EQ(over.exit_code, 1);
+        EXPECT_EQ(over.err,
+                  talkdata_lines("over.tsv: " + std::string(c.record) +
+                                 " job: 1 byte over the record's " + std::to_string(c.room) +
+                                 " bytes of text\n"
+                                 "over.tsv: 1 problem: nothing written\n"));
+        EXPECT_FALSE(std::filesystem::exists(dir.file("over")));
+    }
+}
+
+// One edition's storage built from 256 records, and read back as bytes.
+struct storage_case {
+    const char* name;
+    talk_edition edition;
+    const char* input;
+    std::vector<std::string> options;
+    std::function<void(const std::string& path, const byte_vector& talk)> write;
+};
+
+// The record of town 12, person 3 in a buffer of 256 records.
+byte_vector::iterator paws_3(byte_vector& talk, talk_edition edition)
+{
+    return talk.begin() + static_cast<long>((12 * 16 + 3) * talk_layout(edition).record_size);
+}
+
+// Every file of a storage, one after the other.
+byte_vector stored_bytes(const std::string& path)
+{
+    if (!std::filesystem::is_directory(path))
+        return read_file(path);
+    byte_vector bytes;
+    for (const char* name : dos_town_file_names) {
+        byte_vector file = read_file(path + "/" + name);
+        bytes.insert(bytes.end(), file.begin(), file.end());
+    }
+    return bytes;
+}
+
+TEST(TalkdataImport, WritesTheChangedRecordAloneWithZerosBehindItsTexts)
+{
+    const storage_case cases[] = {
+        {"DOS",
+         talk_edition::dos,
+         "dos",
+         {},
+         [](const std::string& path, const byte_vector& talk) {
+             std::filesystem::create_directory(path);
+             write_town_files(path, talk);
+         }},
+        {"Apple II",
+         talk_edition::apple2,
+         "a.dsk",
+         {},
+         [](const std::string& path, const byte_vector& talk) {
+             write_file(path, make_dsk_image(talk));
+         }},
+        {"PC-8801 in the writer's layout",
+         talk_edition::pc8801,
+         "p.d88",
+         {},
+         [](const std::string& path, const byte_vector& talk) {
+             write_file(path, d88_file({make_d88_talk_disk(talk).bytes()}));
+         }},
+        {"PC-8801 with gaps between its tracks",
+         talk_edition::pc8801,
+         "gaps.d88",
+         {"-i", "1"},
+         [](const std::string& path, const byte_vector& talk) {
+             write_file(path, d88_file_with_gaps(talk));
+         }},
+        {"X68000",
+         talk_edition::x68000,
+         "x.xdf",
+         {},
+         [](const std::string& path, const byte_vector& talk) {
+             write_file(path, make_talk_xdf_image(talk));
+         }},
+    };
+    for (const storage_case& c : cases) {
+        const talk_edition edition = c.edition;
+        auto header = [edition](int town, int person) {
+            byte_vector bytes = {static_cast<unsigned char>(person % 7),
+                                 static_cast<unsigned char>(town),
+                                 static_cast<unsigned char>(person), 3};
+            if (edition == talk_edition::dos)
+                bytes.pop_back();
+            return bytes;
+        };
+        byte_vector talk = make_talk_buffer(edition, [&](int town, int person) {
+            return make_raw_talk_record(edition, header(town, person),
+                                        {"A", "B", "", "", "", "", "", "", "", "", "", ""}, 0x5A);
+        });
+        // The changed record's text area as a new record's: its texts
+        // packed, zeros behind them; every byte outside it stays.
+        const talk_record_layout& layout = talk_layout(edition);
+        byte_vector changed = talk;
+        byte_vector record = make_talk_record(
+            edition, header(12, 3), {"A", "B", "", "NEW", "", "", "", "", "", "", "", ""});
+        std::copy(record.begin() + static_cast<long>(layout.text_offset),
+                  record.begin() + static_cast<long>(layout.text_end),
+                  paws_3(changed, edition) + static_cast<long>(layout.text_offset));
+
+        temp_dir dir;
+        c.write(dir.file(c.input), talk);
+        c.write(dir.file("expected"), changed);
+        write_file(dir.file("edit.tsv"), tsv_header + tsv_row(12, 3, "job", "NEW"));
+        std::vector<std::string> args = {"import", "--in-place", "edit.tsv", c.input};
+        args.insert(args.end(), c.options.begin(), c.options.end());
+        process_result imported = talkdata(args, dir.path());
+        EXPECT_EQ(imported.exit_code, 0) << c.name << imported.err;
+        EXPECT_EQ(stored_bytes(dir.file(c.input)), stored_bytes(dir.file("expected"))) << c.name;
+    }
+}
+
+struct refused_case {
+    const char* input;
+    const char* edits_name;
+    std::string edits;
+    std::string errors;  // standard error without "talkdata: "
+};
+
+// Each case: the exit code 1, the whole standard error, nothing written.
+void expect_refused(const refused_case& c)
+{
+    temp_dir dir;
+    ASSERT_TRUE(make_samples_in(dir.path()));
+    write_file(dir.file(c.edits_name), c.edits);
+    const std::string stored = c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input;
+    byte_vector before = read_file(dir.file(stored));
+    process_result refused = talkdata({"import", "--in-place", c.edits_name, c.input}, dir.path());
+    EXPECT_EQ(refused.exit_code, 1) << c.errors;
+    EXPECT_EQ(refused.out, "");
+    EXPECT_EQ(refused.err, talkdata_lines(c.errors));
+    EXPECT_EQ(read_file(dir.file(stored)), before) << c.errors;
+}
+
+TEST(TalkdataImport, AFieldGivenTwiceIsRefused)
+{
+    const refused_case cases[] = {
+        {"dos", "e.tsv", tsv_header + tsv_row(12, 3, "job", "A") + tsv_row(12, 3, "job", "B"),
+         "e.tsv: line 3: [Paws][3] job: given twice\ne.tsv: 1 problem: nothing written\n"},
+        {"velk-towne.d88", "e.json",
+         R"({"records": [{"town": 1, "person": 2, "fields": {"job": "A"}},)"
+         R"( {"town": 1, "person": 2, "fields": {"yes": "C", "job": "B"}}]})",
+         "e.json: records[1]: [The Lycaeum][2] 10/01/03 job: given twice\n"
+         "e.json: 1 problem: nothing written\n"},
+    };
+    for (const refused_case& c : cases)
+        expect_refused(c);
+}
+
+TEST(TalkdataImport, TownsAndPersonsOutsideZeroToFifteenAreRefused)
+{
+    const refused_case cases[] = {
+        {"dos", "e.json",
+         R"({"records": [{"town": 16, "person": 0, "fields": {"job": "A"}}, {"town": 0, "person": 16},)"
+         R"( {"town": -1, "person": 0}, {"town": 0, "person": -1}]})",
+         "e.json: records[0].town: no town 0 to 15\n"
+         "e.json: records[1].person: no person 0 to 15\n"
+         "e.json: records[2].town: no town 0 to 15\n"
+         "e.json: records[3].person: no person 0 to 15\n"
+         "e.json: 4 problems: nothing written\n"},
+        {"dos", "e.tsv", tsv_header + "16\tPaws\t0\tjob\tA\n" + "12\tPaws\t-1\tjob\tA\n",
+         "e.tsv: line 2, column 1: town '16' does not exist (0 to 15)\n"
+         "e.tsv: line 3, column 9: person '-1' does not exist (0 to 15)\n"
+         "e.tsv: 2 problems: nothing written\n"},
+    };
+    for (const refused_case& c : cases)
+        expect_refused(c);
+}
+
+TEST(TalkdataImport, TextsThatAreNoCharactersOfTheEditionAreRefusedByName)
+{
+    const refused_case cases[] = {
+        {"dos", "e.tsv",
+         tsv_header + tsv_row(12, 3, "job", "A\rB") + tsv_row(12, 3, "name", "A\xC3\x28") +
+             tsv_row(12, 3, "look", "\xC0\xAF") + tsv_row(12, 3, "health", "\xE0\x80\x80") +
+             tsv_row(12, 3, "yes", "AB\xED\xA0\x80"),
+         "e.tsv: line 3: [Paws][3] name, character 2: byte 0xC3 starts no UTF-8 character\n"
+         "e.tsv: line 4: [Paws][3] look, character 1: byte 0xC0 starts no UTF-8 character\n"
+         "e.tsv: line 2: [Paws][3] job, character 2: U+000D is not a character of the DOS edition\n"
+         "e.tsv: line 5: [Paws][3] health, character 1: byte 0xE0 starts no UTF-8 character\n"
+         "e.tsv: line 6: [Paws][3] yes, character 3: byte 0xED starts no UTF-8 character\n"
+         "e.tsv: 5 problems: nothing written\n"},
+        {"dos", "e.json",
+         "{\"records\": [{\"town\": 1, \"person\": 2, \"fields\": {\"job\": \"A\xC3\x28\"}}]}",
+         "e.json: malformed JSON at line 1, column 60: syntax error while parsing value - invalid "
+         "string: ill-formed UTF-8 byte; last read: '\"A\\xC3('\n"
+         "e.json: 1 problem: nothing written\n"},
+        {"velk-britannia.xdf", "e.tsv", tsv_header + tsv_row(12, 3, "job", "{817F}"),
+         "e.tsv: line 2: [Paws][3] job, character 1: {817F} is not a character of the X68000 "
+         "edition\n"
+         "e.tsv: 1 problem: nothing written\n"},
+    };
+    for (const refused_case& c : cases)
+        expect_refused(c);
+}
+
+TEST(TalkdataImport, AWriteThatFailsExitsWithOneInEveryEdition)
+{
+    const char* const cases[][2] = {
+        {"dos", "missing/out: cannot create a folder beside it: No such file or directory\n"},
+        {"velktown.dsk", "missing/out: cannot replace it: No such file or directory\n"},
+        {"velk-towne.d88",
+         "missing/out: open error 'missing/out'\n"
+         "missing/out: cannot write the D88 image: No such file or directory\n"},
+        {"velk-britannia.xdf",
+         "missing/out: open error 'missing/out'\n"
+         "missing/out: cannot write the image: No such file or directory\n"},
+    };
+    temp_dir dir;
+    ASSERT_TRUE(make_samples_in(dir.path()));
+    write_file(dir.file("edit.tsv"), tsv_header + tsv_row(12, 3, "job", "A"));
+    for (const auto& c : cases) {
+        process_result failed =
+            talkdata({"import", "--output", "missing/out", "edit.tsv", c[0]}, dir.path());
+        EXPECT_EQ(failed.exit_code, 1) << c[0];
+        EXPECT_EQ(failed.out, "") << c[0];
+        EXPECT_EQ(failed.err, talkdata_lines(c[1])) << c[0];
+    }
+}
+
+TEST(TalkdataImport, APc8801KanaAndItsVoicingMarkJoinAsTheX68000Kana)
+{
+    // Every name is ウ and ゛ on the PC-8801 disk, ヴ in the X68000 image;
+    // every pronoun is Ａ in both.
+    const std::vector<std::string> stored = {"\x93\xDE", "\x41", "", "", "", "",
+                                             "",         "",     "", "", "", ""};
+    byte_vector pc8801 = make_talk_buffer(talk_edition::pc8801, [&](int, int) {
+        return make_raw_talk_record(talk_edition::pc8801, {0, 0, 0, 0}, stored);
+    });
+    temp_dir dir;
+    write_file(dir.file("p.d88"), d88_file({make_d88_talk_disk(pc8801).bytes()}));
+    write_file(dir.file("x.xdf"), make_talk_xdf_image([&](int, int) {
+                   return make_raw_talk_record(
+                       talk_edition::x68000, {0, 0, 0, 0},
+                       {"\x83\x94", "\x41", "", "", "", "", "", "", "", "", "", ""});
+               }));
+    const char* const fields[] = {"name",   "pronoun",  "look",   "job",      "health", "keyword1",
+                                  "reply1", "keyword2", "reply2", "question", "yes",    "no"};
+    auto export_of = [&](const std::string& name) {
+        std::string rows = tsv_header;
+        for (int town = 0; town < 16; town++)
+            for (int person = 0; person < 16; person++)
+                for (int slot = 0; slot < 12; slot++)
+                    rows += tsv_row(town, person, fields[slot],
+                                    slot == 0   ? name
+                                    : slot == 1 ? "Ａ"
+                                                : "");
+        return rows;
+    };
+    EXPECT_EQ(talkdata({"export", "--format", "tsv", "p.d88"}, dir.path()).out, export_of("ウ゛"));
+    EXPECT_EQ(talkdata({"export", "--format", "tsv", "--join-marks", "p.d88"}, dir.path()).out,
+              export_of("ヴ"));
+    process_result compared = talkdata({"compare", "p.d88", "x.xdf"}, dir.path());
+    EXPECT_EQ(compared.exit_code, 0);
+    EXPECT_EQ(compared.out, "town\ttown_label\tperson\tfield\ta\tb\n");
+    EXPECT_EQ(compared.err,
+              talkdata_lines("compared 256 records, 3072 fields: 0 fields in 0 records differ\n"));
+}
+
+}  // namespace
