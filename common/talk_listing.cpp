@@ -27,15 +27,10 @@ const unsigned question_slots[] = {
 };
 const unsigned question_flag_count = sizeof question_slots / sizeof *question_slots;
 
-
-
-const unsigned keyword_field_size = 6;
-const unsigned char keyword_padding = 0x20;
-
 // The twelve display slots of the current record, as positions inside it.
 struct talk_slots {
     const unsigned char* text[talk_slot_count];
-    size_t length[talk_slot_count];  // bytes before the NUL (keyword fields: keyword_field_size)
+    size_t length[talk_slot_count];  // bytes before the NUL (keyword fields: talk_keyword_size)
 };
 
 // Splits the record into its display slots, checking every stored text.
@@ -54,7 +49,7 @@ int split_talk_texts(const talk_text_rule* rule, const unsigned char* record, ta
     if (profile->keyword_offsets != nullptr) {
         slots->text[talk_slot_keyword1] = record + profile->keyword_offsets[0];
         slots->text[talk_slot_keyword2] = record + profile->keyword_offsets[1];
-        slots->length[talk_slot_keyword1] = slots->length[talk_slot_keyword2] = keyword_field_size;
+        slots->length[talk_slot_keyword1] = slots->length[talk_slot_keyword2] = talk_keyword_size;
     }
     return 0;
 }
@@ -62,7 +57,7 @@ int split_talk_texts(const talk_text_rule* rule, const unsigned char* record, ta
 // A fixed keyword field: up to six bytes, ending before the first space.
 unsigned char* write_keyword_field(unsigned char* out, const unsigned char* field)
 {
-    for (unsigned i = 0; i < keyword_field_size && field[i] != keyword_padding; i++)
+    for (unsigned i = 0; i < talk_keyword_size && field[i] != talk_keyword_padding; i++)
         *out++ = field[i];
     return out;
 }

@@ -66,8 +66,11 @@ extern const char* const field_labels_japanese[talk_slot_count];
 extern const char* const talk_char_table_pc8801[256];
 extern const char* const talk_char_table_x68000[talk_sjis_table_size];
 
-// The Apple II keyword fields, in the order of the keyword slots.
+// The Apple II keyword fields, in the order of the keyword slots: six
+// bytes each, the keyword padded with spaces.
 inline constexpr unsigned talk_apple2_keyword_offsets[2] = {240, 246};
+enum { talk_keyword_size = 6 };
+inline constexpr unsigned char talk_keyword_padding = ' ';
 
 // The four edition profiles, constants of this header so that the front
 // ends can size their buffers from them.

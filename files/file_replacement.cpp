@@ -9,6 +9,7 @@
 #include <system_error>
 
 #ifdef _WIN32
+#include <direct.h>
 #include <io.h>
 #else
 #include <fcntl.h>
@@ -124,29 +125,56 @@ bool name_is_free(const char* name)
 }
 #endif
 
-// Creates a file that did not exist before, beside the target: its path
-// with the suffix and a number added, the first such name that no file
-// holds. The open file with its name in new_name, or null with *status set.
-FILE* create_file_beside(const char* target, char* new_name, size_t new_name_size,
-                         file_status* status)
+// Makes a file or folder at name, which must not exist: 0, or -1 with
+// errno set (EEXIST where the name is taken).
+typedef int (*create_at_name)(const char* name, void* made);
+
+int create_file_at(const char* name, void* made)
+{
+#ifdef _WIN32
+    if (!name_is_free(name)) {
+        errno = EEXIST;
+        return -1;
+    }
+#endif
+    FILE* file = fopen(name, new_file_mode);
+    *static_cast<FILE**>(made) = file;
+    return file != nullptr ? 0 : -1;
+}
+
+int create_folder_at(const char* name, void*)
+{
+#ifdef _WIN32
+    return _mkdir(name);
+#else
+    return mkdir(name, S_IRWXU | S_IRWXG | S_IRWXO);
+#endif
+}
+
+// Makes a new file or folder beside the target under the first name of the
+// series <target>.new0 to .new99 that nothing holds. 0 with its name in
+// new_name, or -1 with *status set.
+int create_beside(const char* target, create_at_name create, void* made, char* new_name,
+                  size_t new_name_size, file_status* status)
 {
     int error_number = EEXIST;
     for (int n = 0; n < new_file_tries; n++) {
         snprintf(new_name, new_name_size, "%s%s%d", target, new_file_suffix, n);
-#ifdef _WIN32
-        if (!name_is_free(new_name))
-            continue;
-#endif
         errno = 0;
-        FILE* file = fopen(new_name, new_file_mode);
+        int result = create(new_name, made);
         error_number = errno;
-        if (file != nullptr)
-            return file;
+        if (result == 0)
+            return 0;
         if (error_number != EEXIST)
             break;
     }
-    fail(status, file_step_open, error_number);
-    return nullptr;
+    return fail(status, file_step_open, error_number);
+}
+
+// The size of a name of the series beside target, its NUL included.
+size_t beside_name_size(const char* target)
+{
+    return strlen(target) + sizeof new_file_suffix + new_file_number_size;
 }
 
 // Gives a new file the permission bits of the target before anything is
@@ -254,17 +282,19 @@ int stage_file_replacement(const char* path, const uint8_t* bytes, size_t size,
     if (target == nullptr)
         return -1;
     bool existed = target_exists(target);
-    if (existed && (!target_is_regular(target, status) || !target_opens_for_update(target, status))) {
+    if (existed &&
+        (!target_is_regular(target, status) || !target_opens_for_update(target, status))) {
         free(target);
         return -1;
     }
-    size_t new_name_size = strlen(target) + sizeof new_file_suffix + new_file_number_size;
+    size_t new_name_size = beside_name_size(target);
     char* new_name = static_cast<char*>(malloc(new_name_size));
     if (new_name == nullptr) {
         free(target);
         return fail(status, file_step_memory, ENOMEM);
     }
-    FILE* file = create_file_beside(target, new_name, new_name_size, status);
+    FILE* file = nullptr;
+    create_beside(target, create_file_at, &file, new_name, new_name_size, status);
     if (file != nullptr && existed)
         restrict_new_file(file, target);
     if (file == nullptr || write_and_close(file, bytes, size, status) < 0) {
@@ -313,4 +343,19 @@ int replace_file(const char* path, const uint8_t* bytes, size_t size, file_statu
     if (stage_file_replacement(path, bytes, size, &replacement, status) < 0)
         return -1;
     return commit_file_replacement(&replacement, status);
+}
+
+int create_folder_beside(const char* path, char** new_name, file_status* status)
+{
+    *status = {file_step_none, 0};
+    size_t size = beside_name_size(path);
+    *new_name = static_cast<char*>(malloc(size));
+    if (*new_name == nullptr)
+        return fail(status, file_step_memory, ENOMEM);
+    if (create_beside(path, create_folder_at, nullptr, *new_name, size, status) < 0) {
+        free(*new_name);
+        *new_name = nullptr;
+        return -1;
+    }
+    return 0;
 }

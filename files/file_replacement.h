@@ -30,8 +30,8 @@ int stage_file_replacement(const char* path, const uint8_t* bytes, size_t size,
                            file_replacement* replacement, file_status* status);
 
 // Gives the new file the target's owner and group where the process may
-// (as root; else the group where it can), and its permissions, then renames it over the target. 0, or -1 with the
-// new file removed. Either way the names are released.
+// (as root; else the group where it can), and its permissions, then renames it over the target. 0,
+// or -1 with the new file removed. Either way the names are released.
 int commit_file_replacement(file_replacement* replacement, file_status* status);
 
 // Removes a staged new file that will not be committed, releases the names.
@@ -41,3 +41,9 @@ void abandon_file_replacement(file_replacement* replacement);
 
 // stage + commit (+ abandon on failure).
 int replace_file(const char* path, const uint8_t* bytes, size_t size, file_status* status);
+
+// Creates a new, empty folder beside path under the first free name of the
+// series the new files take (<path>.new0 to .new99), for a program to fill
+// and rename into place: 0 with its name in *new_name (release with
+// free()), or -1 with *status set.
+int create_folder_beside(const char* path, char** new_name, file_status* status);

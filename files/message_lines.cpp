@@ -19,6 +19,12 @@ void set_message_sink(message_sink sink, void* context)
     current_context = context;
 }
 
+void get_message_sink(message_sink* sink, void** context)
+{
+    *sink = current_sink;
+    *context = current_context;
+}
+
 void print_message(const char* format, ...)
 {
     va_list arguments;

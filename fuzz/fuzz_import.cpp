@@ -11,7 +11,7 @@
 #include <filesystem>
 #include <string>
 
-#include "edits_file.h"
+#include "format_table.h"
 #include "record_update.h"
 #include "sample_data.h"
 #include "talk_input.h"
@@ -19,7 +19,7 @@
 namespace {
 
 struct loaded_samples {
-    talk_input inputs[edition_count];
+    talk_input inputs[talk_edition_count];
 };
 
 // The sample data of every edition, written once to a folder of its own
@@ -32,10 +32,10 @@ loaded_samples* load_samples()
             .string();
     if (write_sample_data(folder) < 0)
         abort();
-    const char* const inputs[edition_count] = {"dos", "velktown.dsk", "velk-towne.d88",
-                                               "velk-britannia.xdf"};
-    for (int e = 0; e < edition_count; e++)
-        if (load_talk_input(folder + "/" + inputs[e], e, 0, &samples.inputs[e]) < 0)
+    const char* const inputs[talk_edition_count] = {"dos", "velktown.dsk", "velk-towne.d88",
+                                                    "velk-britannia.xdf"};
+    for (int e = 0; e < talk_edition_count; e++)
+        if (load_talk_input(folder + "/" + inputs[e], talk_editions[e], 0, &samples.inputs[e]) < 0)
             abort();
     std::error_code error;
     std::filesystem::remove_all(folder, error);
@@ -49,7 +49,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static loaded_samples* samples = load_samples();
     if (size == 0)
         return 0;
-    talk_input& input = samples->inputs[data[0] % edition_count];
+    talk_input& input = samples->inputs[data[0] % talk_edition_count];
     std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
 
     std::vector<uint8_t> before = input.records;
@@ -62,7 +62,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
             abort();  // a refusal changes nothing
         return 0;
     }
-    const talk_profile* profile = edition_infos[input.edition].profile;
+    const talk_profile* profile = input.edition->profile;
     if (print_talk_data(profile, input.records.data()) != 0)
         abort();  // every record the import leaves lists
     input.records.swap(before);

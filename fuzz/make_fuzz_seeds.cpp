@@ -9,9 +9,11 @@
 
 #include "d88_builder.h"
 #include "fat12_builder.h"
+#include "pc8801_edition.h"
 #include "sample_japanese.h"
 #include "sample_texts.h"
 #include "talk_records.h"
+#include "x68000_edition.h"
 
 namespace fs = std::filesystem;
 
@@ -38,7 +40,8 @@ byte_vector record_of(talk_edition edition, int town, int person)
     case talk_edition::x68000:
         texts = sample_japanese_texts(town, person);
         for (std::string& text : texts)
-            text = edition == talk_edition::pc8801 ? encode_pc8801(text) : encode_x68000(text);
+            text = encode_japanese_sample(
+                edition == talk_edition::pc8801 ? pc8801_edition : x68000_edition, text);
         break;
     }
     return make_talk_record(edition, {flag, 1, 2, 3}, texts);

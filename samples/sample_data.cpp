@@ -11,9 +11,11 @@
 #include "d88_image.h"
 #include "fat12_builder.h"
 #include "fat12_image.h"
+#include "pc8801_edition.h"
 #include "sample_japanese.h"
 #include "sample_texts.h"
 #include "talk_records.h"
+#include "x68000_edition.h"
 
 namespace {
 
@@ -46,7 +48,8 @@ byte_vector japanese_record(talk_edition edition, int town, int person)
 {
     talk_slot_texts texts = sample_japanese_texts(town, person);
     for (std::string& text : texts)
-        text = edition == talk_edition::pc8801 ? encode_pc8801(text) : encode_x68000(text);
+        text = encode_japanese_sample(
+            edition == talk_edition::pc8801 ? pc8801_edition : x68000_edition, text);
     unsigned char flag = sample_question_flag(town, person);
     return make_talk_record(
         edition,

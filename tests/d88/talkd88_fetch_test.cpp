@@ -8,8 +8,8 @@
 
 #include "d88_builder.h"
 #include "d88_image.h"
+#include "pc8801_storage.h"
 #include "talk_listing.h"
-#include "town_tracks.h"
 
 namespace {
 

@@ -259,25 +259,17 @@ TEST(TalkdataImport, TextsThatAreNoCharactersOfTheEditionAreRefusedByName)
 
 TEST(TalkdataImport, AWriteThatFailsExitsWithOneInEveryEdition)
 {
-    const char* const cases[][2] = {
-        {"dos", "missing/out: cannot create a folder beside it: No such file or directory\n"},
-        {"velktown.dsk", "missing/out: cannot replace it: No such file or directory\n"},
-        {"velk-towne.d88",
-         "missing/out: open error 'missing/out'\n"
-         "missing/out: cannot write the D88 image: No such file or directory\n"},
-        {"velk-britannia.xdf",
-         "missing/out: open error 'missing/out'\n"
-         "missing/out: cannot write the image: No such file or directory\n"},
-    };
     temp_dir dir;
     ASSERT_TRUE(make_samples_in(dir.path()));
     write_file(dir.file("edit.tsv"), tsv_header + tsv_row(12, 3, "job", "A"));
-    for (const auto& c : cases) {
+    for (const char* input : {"dos", "velktown.dsk", "velk-towne.d88", "velk-britannia.xdf"}) {
         process_result failed =
-            talkdata({"import", "--output", "missing/out", "edit.tsv", c[0]}, dir.path());
-        EXPECT_EQ(failed.exit_code, 1) << c[0];
-        EXPECT_EQ(failed.out, "") << c[0];
-        EXPECT_EQ(failed.err, talkdata_lines(c[1])) << c[0];
+            talkdata({"import", "--output", "missing/out", "edit.tsv", input}, dir.path());
+        EXPECT_EQ(failed.exit_code, 1) << input;
+        EXPECT_EQ(failed.out, "") << input;
+        EXPECT_EQ(failed.err,
+                  talkdata_lines("missing/out: cannot create it: No such file or directory\n"))
+            << input;
     }
 }
 

@@ -5,8 +5,8 @@
 
 #include "command_line.h"
 #include "d88_image.h"
+#include "pc8801_storage.h"
 #include "talk_listing.h"
-#include "town_tracks.h"
 
 namespace {
 

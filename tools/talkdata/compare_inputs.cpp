@@ -1,6 +1,9 @@
 #include "compare_inputs.h"
 
 #include "kana_marks.h"
+#include "message_lines.h"
+#include "record_fields.h"
+#include "tsv_format.h"
 #include "utf8.h"
 
 namespace {
@@ -57,8 +60,7 @@ int compare_records(const std::vector<exported_record>& a, const std::vector<exp
         records_differing += differs;
     }
     fwrite(text.data(), 1, text.size(), out);
-    fflush(out);
-    fprintf(stderr, "talkdata: compared %zu records, %zu fields: %d fields in %d records differ\n",
-            count, count * talk_slot_count, fields_differing, records_differing);
+    print_message("compared %zu records, %zu fields: %d fields in %d records differ\n", count,
+                  count * talk_slot_count, fields_differing, records_differing);
     return fields_differing;
 }

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <string>
 
-#include "export_records.h"
+#include "exported_records.h"
 
 // The text as compared: kana and marks joined, full-width letters and
 // digits as ASCII, ASCII letters in lower case.

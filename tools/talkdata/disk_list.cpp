@@ -4,15 +4,11 @@
 #include <vector>
 
 #include "d88_image.h"
-#include "diagnostics.h"
+#include "pc8801_storage.h"
+#include "storage_messages.h"
 #include "talk_input.h"
-#include "talk_listing.h"
-#include "town_tracks.h"
-#include "utf8.h"
-#include "whole_file.h"
 
 namespace {
-
 
 // A column of printable ASCII: other bytes (and the brace) as {XX}, so that
 // a column never holds a tab or a line break.
@@ -117,7 +113,7 @@ int list_d88_disks(const std::string& path, FILE* out)
         std::string lines;
         int read;
         {
-            library_message_capture capture(&lines);
+            message_capture capture(&lines);
             read = read_d88_disk_from_buffer(&disk, cursor, remainder);
         }
         if (read == 0) {
@@ -147,7 +143,8 @@ int list_d88_disks(const std::string& path, FILE* out)
     }
     fwrite(text.data(), 1, text.size(), out);
     if (result < 0)
-        report_error(path, "a disk is damaged: export and import read every disk of an image and "
-                           "stop at it, whichever disk they are given");
+        report_error(path,
+                     "a disk is damaged: export and import read every disk of an image and "
+                     "stop at it, whichever disk they are given");
     return result;
 }

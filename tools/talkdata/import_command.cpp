@@ -2,9 +2,11 @@
 
 #include <cstdio>
 
-#include "diagnostics.h"
-#include "export_records.h"
+#include "exported_records.h"
+#include "format_table.h"
+#include "record_fields.h"
 #include "record_update.h"
+#include "storage_messages.h"
 #include "storage_write.h"
 
 namespace {
@@ -56,9 +58,10 @@ int import_edits(talk_input* input, const std::string& edits_text, const import_
     if (!plan.problems.empty()) {
         for (const std::string& problem : plan.problems)
             report_error(options.edits_path, problem);
-        report_error(options.edits_path, std::to_string(plan.problems.size()) +
-                                             (plan.problems.size() == 1 ? " problem" : " problems") +
-                                             ": nothing written");
+        report_error(options.edits_path,
+                     std::to_string(plan.problems.size()) +
+                         (plan.problems.size() == 1 ? " problem" : " problems") +
+                         ": nothing written");
         return -1;
     }
     std::string report;
@@ -67,8 +70,8 @@ int import_edits(talk_input* input, const std::string& edits_text, const import_
         report += describe_change(*input, change);
         fields += change.slots.size();
     }
-    std::string counts = std::to_string(plan.changes.size()) + " records, " +
-                         std::to_string(fields) + " fields";
+    std::string counts =
+        std::to_string(plan.changes.size()) + " records, " + std::to_string(fields) + " fields";
     if (options.dry_run) {
         report += counts + " would change; nothing written (dry run)\n";
         fputs(report.c_str(), stdout);

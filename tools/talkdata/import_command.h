@@ -4,7 +4,6 @@
 
 #include <string>
 
-#include "edits_file.h"
 #include "talk_input.h"
 
 struct import_options {

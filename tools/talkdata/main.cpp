@@ -6,10 +6,11 @@
 #include <string>
 
 #include "compare_inputs.h"
-#include "diagnostics.h"
 #include "disk_list.h"
-#include "export_records.h"
+#include "exported_records.h"
+#include "format_table.h"
 #include "import_command.h"
+#include "storage_messages.h"
 #include "talk_input.h"
 
 #ifdef _WIN32
@@ -21,13 +22,50 @@ namespace {
 
 enum { exit_success = 0, exit_failure = 1, exit_usage = 2 };
 
-// The names --edition takes, as the editions table holds them.
+// Every message line of talkdata and of the libraries it uses goes to
+// standard error under the program's name, after what standard output
+// holds so far.
+void print_talkdata_line(void*, const char* line)
+{
+    fflush(stdout);
+    fprintf(stderr, "talkdata: %s", line);
+}
+
+// The names --edition takes, as the table of editions holds them.
 std::vector<std::string> edition_names()
 {
     std::vector<std::string> names;
-    for (const edition_info& edition : edition_infos)
-        names.push_back(edition.name);
+    for (const edition_entry* edition : talk_editions)
+        names.push_back(edition->name);
     return names;
+}
+
+// "A, B or C" (conjunction "or")
+std::string joined(const std::vector<std::string>& words, const std::string& conjunction = "or")
+{
+    std::string text;
+    for (size_t i = 0; i < words.size(); i++)
+        text += (i == 0 ? "" : i + 1 < words.size() ? ", " : " " + conjunction + " ") + words[i];
+    return text;
+}
+
+// --format's help: "text (the listing's layout), json (...) or tsv (...)"
+std::string format_help()
+{
+    std::vector<std::string> choices;
+    for (const std::string& name : format_names(true))
+        choices.push_back(name + " (" + find_format(name)->help + ")");
+    return joined(choices);
+}
+
+// The formats the import reads, in capitals: "JSON or TSV".
+std::string edits_formats()
+{
+    std::vector<std::string> names = format_names(false);
+    for (std::string& name : names)
+        for (char& c : name)
+            c = static_cast<char>(c >= 'a' && c <= 'z' ? c - 'a' + 'A' : c);
+    return joined(names);
 }
 
 struct input_options {
@@ -41,8 +79,9 @@ struct input_options {
 void add_input_options(CLI::App* command, input_options* options, const std::string& suffix,
                        const std::string& which)
 {
-    command->add_option("--edition" + suffix, options->edition,
-                        "read " + which + " as this edition instead of telling it from the input")
+    command
+        ->add_option("--edition" + suffix, options->edition,
+                     "read " + which + " as this edition instead of telling it from the input")
         ->check(CLI::IsMember(edition_names()));
     std::string names = suffix.empty() ? "-i,--index" : "--index" + suffix;
     command->add_option(names, options->index, "the disk of a D88 image " + which + ", from 0")
@@ -51,7 +90,8 @@ void add_input_options(CLI::App* command, input_options* options, const std::str
 
 int load(const input_options& options, talk_input* input)
 {
-    int edition = options.edition.empty() ? -1 : find_edition(options.edition);
+    const edition_entry* edition =
+        options.edition.empty() ? nullptr : find_edition(options.edition);
     return load_talk_input(options.path, edition, options.index, input);
 }
 
@@ -79,12 +119,7 @@ int run_export(const input_options& options, const std::string& format, bool joi
         return exit_failure;
     std::vector<exported_record> records;
     int result = export_records(input, join_marks ? form_joined : form_exact, &records);
-    if (format == "json")
-        write_json_export(input, records, stdout);
-    else if (format == "tsv")
-        write_tsv_export(records, stdout);
-    else
-        write_text_export(input, records, stdout);
+    find_format(format)->write(input, records, stdout);
     if (!output_written("the export"))
         return exit_failure;
     return result == 0 ? exit_success : exit_failure;
@@ -135,7 +170,10 @@ int main(int argc, char** argv)
     // UTF-8 bytes as they are, with "\n" line ends, as on Linux.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
-    CLI::App app("The talk data of every edition as UTF-8 text, JSON and TSV.", "talkdata");
+    set_message_sink(print_talkdata_line, nullptr);
+    CLI::App app("The talk data of every edition in UTF-8 (exports: " +
+                     joined(format_names(true), "and") + "), and edited texts written back.",
+                 "talkdata");
     app.set_version_flag("--version", "talkdata " TALKDATA_VERSION);
     app.require_subcommand(1);
     app.fallthrough(false);
@@ -149,11 +187,12 @@ int main(int argc, char** argv)
     bool join_marks = false;
     CLI::App* export_command =
         app.add_subcommand("export", "write the talk data of INPUT in UTF-8 on standard output");
-    export_command->add_option("INPUT", export_input.path,
-                               "a folder of DOS town files, an Apple II .dsk, a D88 or an XDF image")
+    export_command
+        ->add_option("INPUT", export_input.path,
+                     "a folder of DOS town files, an Apple II .dsk, a D88 or an XDF image")
         ->required();
-    export_command->add_option("--format", format, "text (the listing's layout), json or tsv")
-        ->check(CLI::IsMember({"text", "json", "tsv"}));
+    export_command->add_option("--format", format, format_help())
+        ->check(CLI::IsMember(format_names(true)));
     export_command->add_flag("--join-marks", join_marks,
                              "join kana and voicing marks into one character, for reading and "
                              "comparing (not lossless: such an export does not import back "
@@ -167,8 +206,9 @@ int main(int argc, char** argv)
 
     input_options compare_a, compare_b;
     CLI::App* compare_command = app.add_subcommand(
-        "compare", "list the fields that differ between two inputs of any editions (exit code 0: "
-                   "none, 1: some, 2: trouble)");
+        "compare",
+        "list the fields that differ between two inputs of any editions (exit code 0: "
+        "none, 1: some, 2: trouble)");
     compare_command->add_option("A", compare_a.path, "the first input")->required();
     compare_command->add_option("B", compare_b.path, "the second input")->required();
     add_input_options(compare_command, &compare_a, "-a", "A");
@@ -177,8 +217,9 @@ int main(int argc, char** argv)
     input_options import_input;
     import_options import;
     CLI::App* import_command = app.add_subcommand(
-        "import", "write the texts of EDITS (JSON or TSV as export writes them) into INPUT's "
-                  "storage; every edit is checked first, and nothing is written when one fails");
+        "import", "write the texts of EDITS (" + edits_formats() +
+                      " as export writes them) into INPUT's storage; every edit is checked "
+                      "first, and nothing is written when one fails");
     import_command->add_option("EDITS", import.edits_path, "the edited export")->required();
     import_command->add_option("INPUT", import_input.path, "the storage the export came from")
         ->required();

@@ -1,9 +1,9 @@
 // talkdir: lists the talk data of the DOS edition from its sixteen town files.
 #include <cstdio>
 
+#include "dos_storage.h"
 #include "talk_listing.h"
 #include "tool_command_line.h"
-#include "town_files.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // talkdsk: lists the talk data of the Apple II edition from its disk image.
 #include <cstdio>
 
-#include "dsk_image.h"
+#include "apple2_storage.h"
 #include "talk_listing.h"
 #include "tool_command_line.h"
 

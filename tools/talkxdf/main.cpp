@@ -7,16 +7,13 @@
 #include "fat12_image.h"
 #include "talk_listing.h"
 #include "tool_command_line.h"
+#include "x68000_storage.h"
 
 namespace {
 
 const char default_image_path[] = "velk-britannia.xdf";
-const char talk_file_name[] = "TALKDATA.BIN";
 
-// 131,072: the 256 records of 512 bytes.
-enum { talk_data_bytes = talk_town_count * talk_person_count * talk_profile_x68000.record_size };
-
-unsigned char talk_data[talk_data_bytes];
+unsigned char talk_data[x68000_talk_bytes];
 
 void print_usage()
 {
@@ -30,23 +27,20 @@ void print_usage()
 // complete listing, -1 after the failing step's line.
 int list_talk_file(const fat12_image* image, const char* path)
 {
-    // The size field is signed: only -1 means that the lookup failed, any
-    // other value (negative ones included) is a size of the wrong kind.
-    int size = get_fat12_file_size(image, talk_file_name, true);
-    if (size == -1) {
-        printf("error: read disk image '%s/%s'\n", path, talk_file_name);
-        return -1;
-    }
-    if (size != talk_data_bytes) {
+    int32_t size = 0;
+    switch (read_x68000_talk_file(image, talk_data, &size)) {
+    case x68000_talk_read:
+        break;
+    case x68000_talk_wrong_size:
         printf("error: file size: %d\n", size);
         return -1;
-    }
-    if (read_fat12_file(image, talk_file_name, talk_data, size, true) < 0) {
-        printf("error: read disk image '%s/%s'\n", path, talk_file_name);
+    case x68000_talk_missing:
+    case x68000_talk_unreadable:
+        printf("error: read disk image '%s/%s'\n", path, x68000_talk_file_name);
         return -1;
     }
     if (print_talk_data(&talk_profile_x68000, talk_data) < 0) {
-        printf("error: print talk data '%s/%s'\n", path, talk_file_name);
+        printf("error: print talk data '%s/%s'\n", path, x68000_talk_file_name);
         return -1;
     }
     return 0;

@@ -1,0 +1,44 @@
+#include "edition_table.h"
+
+#include <memory>
+
+#include "apple2_edition.h"
+#include "dos_edition.h"
+#include "pc8801_edition.h"
+#include "x68000_edition.h"
+
+const edition_entry* const talk_editions[talk_edition_count] = {
+    &dos_edition,
+    &apple2_edition,
+    &pc8801_edition,
+    &x68000_edition,
+};
+
+const edition_entry* find_edition(const std::string& name)
+{
+    for (const edition_entry* edition : talk_editions)
+        if (name == edition->name)
+            return edition;
+    return nullptr;
+}
+
+std::string edition_name_list()
+{
+    std::string names;
+    for (const edition_entry* edition : talk_editions)
+        names += (names.empty() ? "" : ", ") + std::string(edition->name);
+    return names;
+}
+
+const field_codec& edition_codec(const edition_entry* edition)
+{
+    static std::unique_ptr<field_codec> codecs[talk_edition_count];
+    size_t index = 0;
+    while (index + 1 < talk_edition_count && talk_editions[index] != edition)
+        index++;
+    if (codecs[index] == nullptr) {
+        codecs[index] = std::make_unique<field_codec>();
+        prepare_field_codec(edition->profile, edition->title, codecs[index].get());
+    }
+    return *codecs[index];
+}

@@ -1,0 +1,75 @@
+// The table of editions: each edition is one entry, made in its own file
+// (dos_edition.cpp, ...) and registered once in edition_table.cpp, that
+// holds its names, its listing profile, how its input is told apart from
+// the others', how it is loaded, how changed records are written back and
+// where a record lies.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "field_codec.h"
+#include "talk_listing.h"
+
+enum { talk_record_count = talk_town_count * talk_person_count };
+
+struct talk_input;
+struct record_change;
+
+// What tells an input apart: its path, whether it is a folder, and for a
+// file its bytes.
+struct input_probe {
+    const std::string* path;
+    bool folder;
+    const uint8_t* bytes;  // null for a folder
+    size_t size;
+};
+
+// How strongly an edition claims an input that no --edition names; the
+// strongest claim wins.
+enum input_claim {
+    claim_none,
+    claim_any_file,  // a file of the size the edition needs, which any other edition may claim
+    claim_name,      // the extension of its name (the contents fit no image)
+    claim_contents,  // what it is or holds
+};
+
+// Where a record lies in an edition's storage.
+struct record_location {
+    const char* file;      // the file of the storage that holds it, or null (the image itself)
+    long long offset;      // its offset in that file or image, or -1 (a sector holds it)
+    talk_location sector;  // with offset -1: the cylinder, head and record of its sector
+};
+
+struct edition_entry {
+    const char* name;   // on the command line and in exports: "pc8801"
+    const char* title;  // in messages: "PC-8801"
+    const talk_profile* profile;
+    bool folder;     // the input is a folder, not a file read whole before loading
+    bool has_disks;  // the input holds several disks, -i picks one
+    input_claim (*claim)(const input_probe& probe);
+    // Loads the records from input->path (a file's bytes in input->image):
+    // 0, or -1 after the error lines.
+    int (*load)(talk_input* input);
+    // Writes input->records (the changed ones listed) over the input, or
+    // when output is not empty to that new path: 0, or -1 after the error
+    // lines. Nothing is replaced until every new file is complete.
+    int (*write)(talk_input* input, const std::vector<record_change>& changes,
+                 const std::string& output);
+    record_location (*locate)(int town, int person);
+};
+
+// The editions in the order of their names: dos, apple2, pc8801, x68000.
+enum { talk_edition_count = 4 };
+extern const edition_entry* const talk_editions[talk_edition_count];
+
+// The edition of a name, or null.
+const edition_entry* find_edition(const std::string& name);
+
+// The names of the editions, "dos, apple2, pc8801, x68000", for messages.
+std::string edition_name_list();
+
+// The codec of an edition's texts, prepared when first asked for and kept.
+const field_codec& edition_codec(const edition_entry* edition);

@@ -1,0 +1,26 @@
+// Edits of talk records, as an edits file holds them: for each record
+// named, new texts of some of its fields and perhaps its header bytes.
+#pragma once
+
+#include <string>
+#include <vector>
+
+struct field_edit {
+    int slot;  // the display slot
+    std::string text;
+};
+
+struct record_edit {
+    int town;
+    int person;
+    std::string place;  // where the edit stands in its file, for messages: "line 12"
+    bool has_header = false;
+    std::vector<int> header;  // the header bytes, question flag first
+    std::vector<field_edit> fields;
+};
+
+struct edits_file {
+    std::string edition;  // the edition the edits name, or empty
+    int disk = -1;        // the disk of a D88 image they name, or -1
+    std::vector<record_edit> records;
+};

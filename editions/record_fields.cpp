@@ -1,0 +1,107 @@
+#include "record_fields.h"
+
+#include <cstdio>
+
+namespace {
+
+std::string hex_byte(unsigned value)
+{
+    char text[8];
+    snprintf(text, sizeof text, "0x%02X", value & 0xFF);
+    return text;
+}
+
+}  // namespace
+
+// clang-format off
+const char* const field_names[] = {
+    "name", "pronoun", "look", "job", "health", "keyword1",
+    "reply1", "keyword2", "reply2", "question", "yes", "no",
+};
+// clang-format on
+static_assert(sizeof field_names / sizeof *field_names == talk_slot_count);
+
+int find_field(const std::string& name)
+{
+    // The first letters tell most names apart before a whole compare.
+    for (int i = 0; i < talk_slot_count; i++)
+        if (name[0] == field_names[i][0] && name == field_names[i])
+            return i;
+    return -1;
+}
+
+bool is_keyword_slot(const talk_profile* profile, unsigned slot)
+{
+    return profile->keyword_offsets != nullptr &&
+           (slot == talk_slot_keyword1 || slot == talk_slot_keyword2);
+}
+
+int split_record_fields(const field_codec& codec, const uint8_t* record, record_fields* fields,
+                        std::string* problem)
+{
+    const talk_profile* profile = codec.profile;
+    unsigned flag = record[profile->header_offset];
+    if (talk_question_slot(flag) == talk_slot_count) {
+        *problem = "question flag " + hex_byte(flag) + " is not 0 to 6 or 10";
+        return -1;
+    }
+    const char* edition = codec.edition_title;
+    unsigned pos = profile->text_offset;
+    const unsigned end = profile->text_end;
+    for (unsigned k = 0; k < profile->stored_fields; k++) {
+        unsigned slot = profile->field_order[k];
+        const char* field = field_names[slot];
+        unsigned start = pos;
+        for (;;) {
+            if (pos >= end) {
+                *problem = std::string(field) + ": no NUL before offset " + std::to_string(end);
+                return -1;
+            }
+            unsigned char kind = codec.rule.kind[record[pos]];
+            if (kind == talk_byte_end)
+                break;
+            if (kind == talk_byte_invalid) {
+                *problem = std::string(field) + ": byte " + hex_byte(record[pos]) + " at offset " +
+                           std::to_string(pos) + " is not a character of the " + edition +
+                           " edition";
+                return -1;
+            }
+            if (kind == talk_byte_lead) {
+                if (pos + 1 >= end || !codec.rule.trail[record[pos + 1]]) {
+                    *problem = std::string(field) + ": Shift-JIS lead byte " +
+                               hex_byte(record[pos]) + " at offset " + std::to_string(pos) +
+                               " has no valid trail byte before offset " + std::to_string(end);
+                    return -1;
+                }
+                pos++;
+            }
+            pos++;
+        }
+        fields->start[slot] = start;
+        fields->length[slot] = pos - start;
+        pos++;  // the NUL
+    }
+    fields->text_end = pos;
+    if (profile->keyword_offsets != nullptr) {
+        fields->start[talk_slot_keyword1] = profile->keyword_offsets[0];
+        fields->start[talk_slot_keyword2] = profile->keyword_offsets[1];
+        fields->length[talk_slot_keyword1] = fields->length[talk_slot_keyword2] = talk_keyword_size;
+    }
+    return 0;
+}
+
+std::string export_field(const field_codec& codec, const uint8_t* record,
+                         const record_fields& fields, unsigned slot)
+{
+    if (is_keyword_slot(codec.profile, slot))
+        return decode_keyword_field(codec, record + fields.start[slot]);
+    return decode_talk_text(codec, record + fields.start[slot], fields.length[slot]);
+}
+
+std::string show_field(const field_codec& codec, const uint8_t* record, const record_fields& fields,
+                       unsigned slot)
+{
+    if (is_keyword_slot(codec.profile, slot))
+        return show_keyword_field(codec, record + fields.start[slot]);
+    return show_talk_text(codec, record + fields.start[slot], fields.length[slot]);
+}

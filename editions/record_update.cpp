@@ -1,0 +1,250 @@
+#include "record_update.h"
+
+#include <cstring>
+
+#include "record_fields.h"
+
+namespace {
+
+// The edits of one record gathered from every row or entry that names it.
+struct gathered_record {
+    bool named = false;                                // an edit names the record
+    const std::vector<int>* header = nullptr;          // the edited header bytes, or null
+    const record_edit* header_source = nullptr;        // the edit that gave them
+    const std::string* texts[talk_slot_count] = {};    // the edited texts by slot, or null
+    const record_edit* sources[talk_slot_count] = {};  // the edit that gave each
+};
+
+// Gathers the edits by record, index = town * 16 + person.
+void gather_edits(const talk_input& input, const edits_file& edits,
+                  std::vector<gathered_record>* gathered, std::vector<std::string>* problems)
+{
+    for (const record_edit& edit : edits.records) {
+        gathered_record& record =
+            (*gathered)[static_cast<size_t>(edit.town * talk_person_count + edit.person)];
+        record.named = true;
+        if (edit.has_header) {
+            if (record.header != nullptr)
+                problems->push_back(edit.place + ": " + record_name(input, edit.town, edit.person) +
+                                    " header: given twice");
+            record.header = &edit.header;
+            record.header_source = &edit;
+        }
+        for (const field_edit& field : edit.fields) {
+            if (record.texts[field.slot] != nullptr)
+                problems->push_back(edit.place + ": " + record_name(input, edit.town, edit.person) +
+                                    " " + field_names[field.slot] + ": given twice");
+            record.texts[field.slot] = &field.text;
+            record.sources[field.slot] = &edit;
+        }
+    }
+}
+
+// Checks the header bytes of an edit: 0, or -1 after adding the problem.
+int check_header(const talk_profile* profile, const std::string& name,
+                 const std::vector<int>& header, std::vector<std::string>* problems)
+{
+    if (header.size() != profile->header_count) {
+        problems->push_back(name + " header: " + std::to_string(header.size()) +
+                            " bytes, the record has " + std::to_string(profile->header_count));
+        return -1;
+    }
+    if (talk_question_slot(static_cast<unsigned>(header[0])) == talk_slot_count) {
+        problems->push_back(name + " header: question flag " + std::to_string(header[0]) +
+                            " is not 0 to 6 or 10");
+        return -1;
+    }
+    return 0;
+}
+
+// One record being rebuilt: its stored fields, and the bytes each field
+// will hold.
+struct record_rebuild {
+    const field_codec* codec;
+    const uint8_t* old_record;
+    record_fields fields;
+    std::string bytes[talk_slot_count];
+};
+
+// Encodes an edited text into the bytes of its field: 0, or -1 with the
+// failure.
+int encode_field(const record_rebuild& rebuild, unsigned slot, const std::string& text,
+                 std::string* bytes, encode_failure* failure)
+{
+    if (!is_keyword_slot(rebuild.codec->profile, slot))
+        return encode_talk_text(*rebuild.codec, text, bytes, failure);
+    uint8_t field[talk_keyword_size];
+    if (encode_keyword_field(*rebuild.codec, text, field, failure) < 0)
+        return -1;
+    bytes->assign(reinterpret_cast<const char*>(field), talk_keyword_size);
+    return 0;
+}
+
+// Fills rebuild->bytes: the edited fields encoded, the others as stored;
+// the slots whose bytes change go to *changed. 0, or -1 after adding a
+// problem for each text that the edition cannot store.
+int encode_fields(const talk_input& input, int town, int person, const gathered_record& edit,
+                  record_rebuild* rebuild, std::vector<int>* changed,
+                  std::vector<std::string>* problems)
+{
+    int result = 0;
+    for (unsigned slot = 0; slot < talk_slot_count; slot++) {
+        const uint8_t* stored = rebuild->old_record + rebuild->fields.start[slot];
+        const size_t stored_length = rebuild->fields.length[slot];
+        std::string& bytes = rebuild->bytes[slot];
+        bytes.assign(reinterpret_cast<const char*>(stored), stored_length);
+        const std::string* text = edit.texts[slot];
+        // A field given as the export shows it keeps its bytes: only the
+        // fields that a translator changed are encoded.
+        if (text == nullptr ||
+            *text == export_field(*rebuild->codec, rebuild->old_record, rebuild->fields, slot))
+            continue;
+        encode_failure failure;
+        if (encode_field(*rebuild, slot, *text, &bytes, &failure) < 0) {
+            problems->push_back(edit.sources[slot]->place + ": " +
+                                record_name(input, town, person) + " " + field_names[slot] +
+                                ", character " + std::to_string(failure.character) + ": " +
+                                failure.reason);
+            result = -1;
+            continue;
+        }
+        if (bytes.size() != stored_length || memcmp(bytes.data(), stored, stored_length) != 0)
+            changed->push_back(static_cast<int>(slot));
+    }
+    return result;
+}
+
+// The bytes that the stored texts take back to back, each with its NUL.
+unsigned packed_size(const talk_profile* profile, const std::string* bytes)
+{
+    unsigned used = 0;
+    for (unsigned k = 0; k < profile->stored_fields; k++)
+        used += static_cast<unsigned>(bytes[profile->field_order[k]].size()) + 1;
+    return used;
+}
+
+// Writes the new record: the old one with the header given (or null) and
+// the texts back to back from the first text offset, zeros behind them up
+// to the end of the text area, the Apple II keyword fields in place. The
+// texts must fit. The bytes left free behind the last NUL.
+unsigned pack_record(const record_rebuild& rebuild, const std::vector<int>* header,
+                     uint8_t* new_record)
+{
+    const talk_profile* profile = rebuild.codec->profile;
+    memcpy(new_record, rebuild.old_record, profile->record_size);
+    if (header != nullptr)
+        for (unsigned i = 0; i < profile->header_count; i++)
+            new_record[profile->header_offset + i] = static_cast<uint8_t>((*header)[i]);
+    unsigned pos = profile->text_offset;
+    for (unsigned k = 0; k < profile->stored_fields; k++) {
+        const std::string& text = rebuild.bytes[profile->field_order[k]];
+        memcpy(new_record + pos, text.data(), text.size());
+        pos += static_cast<unsigned>(text.size());
+        new_record[pos++] = 0;
+    }
+    memset(new_record + pos, 0, profile->text_end - pos);
+    if (profile->keyword_offsets != nullptr) {
+        memcpy(new_record + profile->keyword_offsets[0], rebuild.bytes[talk_slot_keyword1].data(),
+               talk_keyword_size);
+        memcpy(new_record + profile->keyword_offsets[1], rebuild.bytes[talk_slot_keyword2].data(),
+               talk_keyword_size);
+    }
+    return profile->text_end - pos;
+}
+
+// "N bytes over the record's M bytes of text", naming the fields changed.
+std::string overflow_problem(const std::string& name, const std::vector<int>& slots, unsigned over,
+                             unsigned room)
+{
+    std::string fields;
+    for (int slot : slots)
+        fields += (fields.empty() ? "" : ", ") + std::string(field_names[slot]);
+    return name + " " + fields + ": " + std::to_string(over) + (over == 1 ? " byte" : " bytes") +
+           " over the record's " + std::to_string(room) + " bytes of text";
+}
+
+// Rebuilds one record from its edits into new_record (the input's records
+// were checked whole before). The change, or none (no slots, no header)
+// when every byte stays or a problem was found.
+record_change update_record(const talk_input& input, int town, int person,
+                            const gathered_record& edit, uint8_t* new_record,
+                            std::vector<std::string>* problems)
+{
+    record_rebuild rebuild;
+    rebuild.codec = &edition_codec(input.edition);
+    rebuild.old_record = input.record(town, person);
+    const talk_profile* profile = rebuild.codec->profile;
+    record_change change = {town, person, {}, false, 0};
+    std::string unused;
+    if (split_record_fields(*rebuild.codec, rebuild.old_record, &rebuild.fields, &unused) < 0) {
+        problems->push_back(record_name(input, town, person) + ": " + unused);
+        return change;
+    }
+    int result = encode_fields(input, town, person, edit, &rebuild, &change.slots, problems);
+    if (edit.header != nullptr) {
+        if (check_header(profile,
+                         edit.header_source->place + ": " + record_name(input, town, person),
+                         *edit.header, problems) < 0)
+            result = -1;
+        else
+            for (unsigned i = 0; i < profile->header_count; i++)
+                if ((*edit.header)[i] != rebuild.old_record[profile->header_offset + i])
+                    change.header = true;
+    }
+    if (result == 0 && (!change.slots.empty() || change.header)) {
+        const unsigned room = profile->text_end - profile->text_offset;
+        const unsigned used = packed_size(profile, rebuild.bytes);
+        if (used <= room) {
+            change.bytes_free = pack_record(rebuild, edit.header, new_record);
+            return change;
+        }
+        problems->push_back(
+            overflow_problem(record_name(input, town, person), change.slots, used - room, room));
+    }
+    change.slots.clear();
+    change.header = false;
+    return change;
+}
+
+// The problem of edits that name another edition or disk than the input's,
+// or an empty string.
+std::string edits_mismatch(const talk_input& input, const edits_file& edits)
+{
+    if (!edits.edition.empty() && edits.edition != input.edition->name)
+        return "the edits are for the " + edits.edition + " edition, the input is of the " +
+               input.edition->name + " edition";
+    if (edits.disk != -1 && input.edition->has_disks && edits.disk != input.disk_index)
+        return "the edits are of disk " + std::to_string(edits.disk) + ", the input's disk " +
+               std::to_string(input.disk_index) + " is chosen (-i)";
+    return "";
+}
+
+}  // namespace
+
+void apply_edits(talk_input* input, const edits_file& edits, import_plan* plan)
+{
+    std::string mismatch = edits_mismatch(*input, edits);
+    if (!mismatch.empty()) {
+        plan->problems.push_back(mismatch);
+        return;
+    }
+    std::vector<gathered_record> gathered(talk_record_count);
+    gather_edits(*input, edits, &gathered, &plan->problems);
+
+    std::vector<uint8_t> records = input->records;
+    for (size_t index = 0; index < gathered.size(); index++) {
+        if (!gathered[index].named)
+            continue;
+        int town = static_cast<int>(index) / talk_person_count;
+        int person = static_cast<int>(index) % talk_person_count;
+        uint8_t* new_record = records.data() + index * input->record_size;
+        record_change change =
+            update_record(*input, town, person, gathered[index], new_record, &plan->problems);
+        if (!change.slots.empty() || change.header)
+            plan->changes.push_back(change);
+    }
+    if (plan->problems.empty())
+        input->records.swap(records);
+    else
+        plan->changes.clear();
+}

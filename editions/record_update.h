@@ -1,0 +1,34 @@
+// Edited texts put into the records of an input, in memory: every field
+// encoded under the edition's character rule, the texts of a changed
+// record packed back to back from its first text offset, every problem
+// found before anything changes.
+//
+// A record whose fields and header bytes all encode to what it holds keeps
+// every byte. A changed record keeps its bytes outside the text area (the
+// Apple II keyword fields and header apart, which are written); inside it,
+// the bytes behind the last text's NUL become zero.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "record_edits.h"
+#include "talk_input.h"
+
+struct record_change {
+    int town;
+    int person;
+    std::vector<int> slots;   // the fields whose bytes change, in display order
+    bool header = false;      // the header bytes change
+    unsigned bytes_free = 0;  // text bytes left free behind the last NUL
+};
+
+struct import_plan {
+    std::vector<record_change> changes;
+    std::vector<std::string> problems;  // each names the record, field and position
+};
+
+// Applies the edits to input->records: with no problem, the changed records
+// are rebuilt; with any, the records stay as they were. The input must be
+// loaded whole (all 256 records present).
+void apply_edits(talk_input* input, const edits_file& edits, import_plan* plan);

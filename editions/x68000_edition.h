@@ -1,0 +1,6 @@
+// The X68000 entry of the table of editions (edition_table.h).
+#pragma once
+
+#include "edition_table.h"
+
+extern const edition_entry x68000_edition;

@@ -1,0 +1,57 @@
+#include "format_table.h"
+
+#include "json_format.h"
+#include "text_format.h"
+#include "tsv_format.h"
+
+// The first format that claims an edits file reads it; TSV reads the rest.
+// clang-format off
+const talk_format talk_formats[] = {
+    // name    help                    write              read             claims
+    {"text",   "the listing's layout", write_text_export, nullptr,         nullptr},
+    {"json",   "one JSON document",    write_json_export, read_json_edits, claims_json},
+    {"tsv",    "one row per field",    write_tsv_export,  read_tsv_edits,  nullptr},
+};
+// clang-format on
+const size_t talk_format_count = sizeof talk_formats / sizeof *talk_formats;
+
+const talk_format* find_format(const std::string& name)
+{
+    for (const talk_format& format : talk_formats)
+        if (name == format.name)
+            return &format;
+    return nullptr;
+}
+
+std::vector<std::string> format_names(bool exported)
+{
+    std::vector<std::string> names;
+    for (const talk_format& format : talk_formats)
+        if (exported ? format.write != nullptr : format.read != nullptr)
+            names.push_back(format.name);
+    return names;
+}
+
+void read_edits(const std::string& text, edits_file* edits, std::vector<std::string>* problems)
+{
+    // The byte order mark that some editors put before UTF-8 text.
+    const std::string mark = "\xEF\xBB\xBF";
+    const std::string body =
+        text.compare(0, mark.size(), mark) == 0 ? text.substr(mark.size()) : text;
+    const talk_format* reader = nullptr;
+    for (const talk_format& format : talk_formats) {
+        if (format.read == nullptr)
+            continue;
+        if (format.claims != nullptr && format.claims(body)) {
+            reader = &format;
+            break;
+        }
+        if (format.claims == nullptr && reader == nullptr)
+            reader = &format;
+    }
+    if (reader == nullptr) {
+        problems->push_back("not a file of edits in any format the import reads");
+        return;
+    }
+    reader->read(body, edits, problems);
+}

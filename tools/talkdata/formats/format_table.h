@@ -1,0 +1,42 @@
+// The formats of talkdata, one entry each: what export writes, what import
+// reads back, and how an edits file tells its format. Each format lives in
+// files of its own (text_export.cpp, json_export.cpp, json_edits.cpp, ...);
+// --format's choices, the import's detection, --help and the manual page's
+// list all come from this table.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "exported_records.h"
+#include "record_edits.h"
+
+struct talk_format {
+    const char* name;  // --format NAME
+    const char* help;  // what it is, for --help: "the listing's layout"
+    // Writes the records of an export on out; null for a format that is only read.
+    void (*write)(const talk_input& input, const std::vector<exported_record>& records, FILE* out);
+    // Reads the edits of a file in the format, appending every problem (with
+    // its line and column where the text is malformed); null for a format
+    // that is only written.
+    void (*read)(const std::string& text, edits_file* edits, std::vector<std::string>* problems);
+    // True when an edits file's text (without a byte order mark) is in this
+    // format; null for the format of every text that no other claims.
+    bool (*claims)(const std::string& text);
+};
+
+extern const talk_format talk_formats[];
+extern const size_t talk_format_count;
+
+// The format of a name, or null.
+const talk_format* find_format(const std::string& name);
+
+// The names of the formats that export writes (exported) or that import
+// reads.
+std::vector<std::string> format_names(bool exported);
+
+// Reads the edits from text in the format that claims it (a byte order mark
+// before it is passed over). Every problem is appended to *problems; the
+// edits are usable when none was added.
+void read_edits(const std::string& text, edits_file* edits, std::vector<std::string>* problems);

@@ -1,0 +1,25 @@
+// The TSV format: a header row and one row per field (town, town_label,
+// person, field, text); read back as edits, any of its rows.
+#pragma once
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "exported_records.h"
+#include "record_edits.h"
+
+void write_tsv_export(const talk_input& input, const std::vector<exported_record>& records,
+                      FILE* out);
+
+// Reads edits from TSV rows as export writes them.
+void read_tsv_edits(const std::string& text, edits_file* edits, std::vector<std::string>* problems);
+
+enum { tsv_columns = 5 };
+
+// The names of the columns joined by separator: "town\ttown_label..."
+std::string tsv_header_row(const char* separator);
+
+// A text in a TSV cell: backslash, tab, line feed and carriage return
+// written as \\, \t, \n and \r.
+std::string tsv_escape(const std::string& text);
