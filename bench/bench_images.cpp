@@ -11,6 +11,7 @@
 #include "fat12_builder.h"
 #include "fat12_image.h"
 #include "sample_texts.h"
+#include "x68000_storage.h"
 
 namespace {
 
@@ -53,7 +54,8 @@ void read_xdf_talk_data(benchmark::State& state)
         fat12_image xdf = {};
         int result = read_fat12_image_file(&xdf, path.c_str(), 0);
         if (result == 0)
-            result = read_fat12_file(&xdf, "TALKDATA.BIN", talk_data, sizeof talk_data, true);
+            result =
+                read_fat12_file(&xdf, x68000_talk_file_name, talk_data, sizeof talk_data, true);
         benchmark::DoNotOptimize(result);
         free_fat12_image(&xdf, false);
     }

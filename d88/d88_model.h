@@ -5,6 +5,8 @@
 
 #include <cstdint>
 
+#include "little_endian.h"
+
 enum {
     d88_name_size = 17,            // disk name, NUL-terminated when shorter
     d88_reserved_size = 9,         // header bytes 0x11-0x19
@@ -94,7 +96,7 @@ namespace d88 {
 
 // Little-endian fields, byte by byte, whatever the host's order and the
 // alignment of p.
-uint16_t read_le16(const uint8_t* p);
-uint32_t read_le32(const uint8_t* p);
+using little_endian::read_le16;
+using little_endian::read_le32;
 
 }  // namespace d88

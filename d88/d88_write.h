@@ -27,8 +27,8 @@ namespace d88 {
 // Little-endian stores, byte by byte, whatever the host's order and the
 // alignment of p; they return the position behind the bytes stored.
 // write_le16 stores the low 16 bits of value.
-uint8_t* write_le16(uint8_t* p, uint32_t value);
-uint8_t* write_le32(uint8_t* p, uint32_t value);
+using little_endian::write_le16;
+using little_endian::write_le32;
 
 }  // namespace d88
 

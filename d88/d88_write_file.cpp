@@ -3,18 +3,18 @@
 #include <cstdlib>
 
 #include "d88_write.h"
+#include "d88_write_layout.h"
 #include "file_replacement.h"
 #include "message_lines.h"
 
-int write_d88_image_file(const d88_image* image, const char* path)
+namespace {
+
+// Writes the first count disks of the chain from first to path. 0, or -1.
+int write_disks_file(const d88_disk* first, int32_t count, const char* path)
 {
-    if (image == nullptr || path == nullptr) {
-        print_message("write_d88_image_file: illegal parameter\n");
-        return -1;
-    }
     uint8_t* buffer = nullptr;
     uint32_t size = 0;
-    if (write_d88_image_to_buffer(image, &buffer, &size) < 0) {
+    if (write_d88_disks_to_buffer(first, count, &buffer, &size) < 0) {
         print_message("write image data error '%s'\n", path);
         return -1;
     }
@@ -34,14 +34,23 @@ int write_d88_image_file(const d88_image* image, const char* path)
     return result;
 }
 
+}  // namespace
+
+int write_d88_image_file(const d88_image* image, const char* path)
+{
+    if (image == nullptr || path == nullptr) {
+        print_message("write_d88_image_file: illegal parameter\n");
+        return -1;
+    }
+    return write_disks_file(image->first_disk, image->disk_count, path);
+}
+
 int write_d88_disk_file(const d88_disk* disk, const char* path)
 {
     if (disk == nullptr || path == nullptr) {
         print_message("write_d88_disk_file: illegal parameter\n");
         return -1;
     }
-    // An image of this one disk; the disk's own next link is not followed
-    // and not changed. The writer only reads the disk.
-    d88_image image = {1, const_cast<d88_disk*>(disk)};
-    return write_d88_image_file(&image, path);
+    // The disk alone: its own next link is not followed and not changed.
+    return write_disks_file(disk, 1, path);
 }

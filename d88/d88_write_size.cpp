@@ -36,9 +36,14 @@ int32_t get_d88_image_size(const d88_image* image)
 {
     if (image == nullptr)
         return -1;
+    return get_d88_disks_size(image->first_disk, image->disk_count);
+}
+
+int32_t get_d88_disks_size(const d88_disk* first, int32_t count)
+{
     int64_t size = 0;
-    const d88_disk* disk = image->first_disk;
-    for (int32_t i = 0; disk != nullptr && i < image->disk_count; i++, disk = disk->next) {
+    const d88_disk* disk = first;
+    for (int32_t i = 0; disk != nullptr && i < count; i++, disk = disk->next) {
         int32_t disk_size = get_d88_disk_size(disk);
         if (disk_size < 0)
             return -1;

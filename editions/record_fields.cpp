@@ -1,6 +1,7 @@
 #include "record_fields.h"
 
 #include <cstdio>
+#include <vector>
 
 namespace {
 
@@ -30,6 +31,25 @@ int find_field(const std::string& name)
     return -1;
 }
 
+std::string question_flag_problem(const std::string& flag)
+{
+    // The runs of valid flags: "0 to 6", "10".
+    std::vector<std::string> runs;
+    for (unsigned first = 0; first < 256; first++) {
+        if (talk_question_slot(first) == talk_slot_count)
+            continue;
+        unsigned last = first;
+        while (last + 1 < 256 && talk_question_slot(last + 1) != talk_slot_count)
+            last++;
+        runs.push_back(std::to_string(first) + (last > first ? " to " + std::to_string(last) : ""));
+        first = last;
+    }
+    std::string text;
+    for (size_t i = 0; i < runs.size(); i++)
+        text += (i == 0 ? "" : i + 1 < runs.size() ? ", " : " or ") + runs[i];
+    return "question flag " + flag + " is not " + text;
+}
+
 bool is_keyword_slot(const talk_profile* profile, unsigned slot)
 {
     return profile->keyword_offsets != nullptr &&
@@ -42,7 +62,7 @@ int split_record_fields(const field_codec& codec, const uint8_t* record, record_
     const talk_profile* profile = codec.profile;
     unsigned flag = record[profile->header_offset];
     if (talk_question_slot(flag) == talk_slot_count) {
-        *problem = "question flag " + hex_byte(flag) + " is not 0 to 6 or 10";
+        *problem = question_flag_problem(hex_byte(flag));
         return -1;
     }
     const char* edition = codec.edition_title;

@@ -20,6 +20,10 @@ struct record_fields {
     unsigned text_end;                 // offset behind the last stored text's NUL
 };
 
+// "question flag 7 is not 0 to 6 or 10": the flags the listing takes, made
+// from its table. flag is written as given (a decimal or hex text).
+std::string question_flag_problem(const std::string& flag);
+
 // True for a slot that a fixed six-byte keyword field fills (Apple II).
 bool is_keyword_slot(const talk_profile* profile, unsigned slot);
 

@@ -50,8 +50,7 @@ int check_header(const talk_profile* profile, const std::string& name,
         return -1;
     }
     if (talk_question_slot(static_cast<unsigned>(header[0])) == talk_slot_count) {
-        problems->push_back(name + " header: question flag " + std::to_string(header[0]) +
-                            " is not 0 to 6 or 10");
+        problems->push_back(name + " header: " + question_flag_problem(std::to_string(header[0])));
         return -1;
     }
     return 0;

@@ -10,6 +10,8 @@
 
 #include <cstdint>
 
+#include "little_endian.h"
+
 // An open image: the whole file, its layout and the decoded FAT. A closed
 // record has every field zero and both pointers null.
 struct fat12_image {
@@ -147,7 +149,7 @@ namespace fat12 {
 
 // Little-endian fields, byte by byte, whatever the host's byte order and
 // the alignment.
-uint16_t read_le16(const uint8_t* bytes);
-uint32_t read_le32(const uint8_t* bytes);
+using little_endian::read_le16;
+using little_endian::read_le32;
 
 }  // namespace fat12

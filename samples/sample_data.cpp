@@ -16,6 +16,7 @@
 #include "sample_texts.h"
 #include "talk_records.h"
 #include "x68000_edition.h"
+#include "x68000_storage.h"
 
 namespace {
 
@@ -122,7 +123,7 @@ void make_x68000_sample(const std::string& path)
     fat12_image image = {};
     if (read_fat12_image_file(&image, path.c_str(), 0) < 0)
         throw std::runtime_error("cannot open " + path);
-    int written = write_fat12_file(&image, "TALKDATA.BIN", talk_data.data(),
+    int written = write_fat12_file(&image, x68000_talk_file_name, talk_data.data(),
                                    static_cast<int>(talk_data.size()), false);
     if (written == 0)
         written = write_fat12_image_file(&image, path.c_str());
