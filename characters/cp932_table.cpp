@@ -984,5 +984,4 @@ const uint16_t cp932_alternate_pairs[] = {
 };
 // clang-format on
 
-const unsigned cp932_alternate_count =
-    sizeof cp932_alternate_pairs / sizeof *cp932_alternate_pairs;
+const unsigned cp932_alternate_count = sizeof cp932_alternate_pairs / sizeof *cp932_alternate_pairs;

@@ -92,8 +92,9 @@ int main(int argc, char** argv)
     for (size_t i = 0; i < alternates.size(); i++)
         fprintf(out, "%s0x%04X,%s", i % 12 == 0 ? "    " : " ", alternates[i],
                 i % 12 == 11 || i + 1 == alternates.size() ? "\n" : "");
-    fprintf(out, "};\n// clang-format on\n\nconst unsigned cp932_alternate_count =\n"
-                 "    sizeof cp932_alternate_pairs / sizeof *cp932_alternate_pairs;\n");
+    fprintf(out,
+            "};\n// clang-format on\n\nconst unsigned cp932_alternate_count = "
+            "sizeof cp932_alternate_pairs / sizeof *cp932_alternate_pairs;\n");
     fclose(out);
     printf("%zu alternates\n", alternates.size());
     return 0;

@@ -40,9 +40,9 @@ bool open_fat12_buffer(fat12_image* image, const fat12_layout& layout, const uin
 bool open_fat12_file(fat12_image* image, const fat12_layout& layout, int offset, bool odd_size,
                      const uint8_t* data, size_t size)
 {
-    static const std::string path =
-        (std::filesystem::temp_directory_path() / ("fuzz-fat12-" + std::to_string(getpid()) + ".img"))
-            .string();
+    static const std::string path = (std::filesystem::temp_directory_path() /
+                                     ("fuzz-fat12-" + std::to_string(getpid()) + ".img"))
+                                        .string();
     size_t start = static_cast<size_t>(offset + layout.bytes_per_sector);
     std::vector<uint8_t> bytes(static_cast<size_t>(offset + layout.image_size) + odd_size, 0);
     memset(bytes.data(), 0x5A, static_cast<size_t>(offset));

@@ -85,9 +85,13 @@ TEST(MalformedSweepRows, CoverEveryProgramAndEveryListersSample)
                                 [&](const sweep_row& row) { return row.program == &program; }))
             << program.name << ": its sample run names no sample the sweep damages";
     for (const sweep_set& set : sweep_sets)
-        EXPECT_TRUE(std::any_of(rows.begin(), rows.end(), [&](const sweep_row& row) {
-            return row.set == &set && row.program->name == std::string(sweep_tool_name(set.sample));
-        })) << sweep_tool_name(set.sample) << " " << set.kind << ": not run by its lister";
+        EXPECT_TRUE(std::any_of(rows.begin(), rows.end(),
+                                [&](const sweep_row& row) {
+                                    return row.set == &set &&
+                                           row.program->name ==
+                                               std::string(sweep_tool_name(set.sample));
+                                }))
+            << sweep_tool_name(set.sample) << " " << set.kind << ": not run by its lister";
 }
 
 class MalformedSweep : public testing::TestWithParam<sweep_row> {};

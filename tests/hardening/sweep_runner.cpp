@@ -298,9 +298,8 @@ bool only_warnings(const std::string& text)
     return true;
 }
 
-std::string check_run(const talk_program& program, const sweep_tool* lister,
-                      const sweep_variant& v, const timed_run& run,
-                      const std::string& intact_listing)
+std::string check_run(const talk_program& program, const sweep_tool* lister, const sweep_variant& v,
+                      const timed_run& run, const std::string& intact_listing)
 {
     std::string problems;
     const process_result& r = run.result;
@@ -319,7 +318,8 @@ std::string check_run(const talk_program& program, const sweep_tool* lister,
     if (run.seconds > run_limit_seconds)
         problems += "  took " + std::to_string(run.seconds) + " s\n";
     if (failed && !messages.empty() && messages.back() != '\n')
-        problems += std::string("  the ") + (program.errors_to_stderr ? "standard error" : "output") +
+        problems += std::string("  the ") +
+                    (program.errors_to_stderr ? "standard error" : "output") +
                     " does not end with a line end\n";
     if (lister == nullptr)
         return problems;
@@ -447,8 +447,9 @@ void run_sweep(const talk_program& program, sweep_tool sample,
             fs::copy(sample_folder() + "/" + arg, work.file(arg), fs::copy_options::recursive);
 
     timed_run intact = run_timed(program.path, args, work.path());
-    ASSERT_EQ(intact.result.exit_code, 0) << program.name << " fails on the intact sample\n"
-                                          << tail_of(intact.result.out) << tail_of(intact.result.err);
+    ASSERT_EQ(intact.result.exit_code, 0)
+        << program.name << " fails on the intact sample\n"
+        << tail_of(intact.result.out) << tail_of(intact.result.err);
     ASSERT_EQ(intact.result.err, "");
 
     int runs = 0;
@@ -508,6 +509,6 @@ void run_sweep(const talk_program& program, sweep_tool sample,
         "%s: %d variants (effect known exactly: %d same listing, %d complete listing, %d "
         "failure; %d any clean end), %d listed completely, %d ended with an error, longest "
         "run %.3f s\n",
-        program.name, runs, expected[1], expected[2], expected[3], expected[0], listed, runs - listed,
-        longest);
+        program.name, runs, expected[1], expected[2], expected[3], expected[0], listed,
+        runs - listed, longest);
 }

@@ -1169,9 +1169,13 @@ std::vector<sweep_variant> d88_byte_variants(int scale)
     const struct {
         const d88_layout& disk;
         int slot;
-    } tracks[] = {
-        {d, 0},  {d, d.talk_slots[0]}, {d, random_talk_slot},        {d, d.talk_slots[15]},
-        {d, 79}, {blank, 0},           {blank, int(below(rng, size_t(blank_slots)))}};
+    } tracks[] = {{d, 0},
+                  {d, d.talk_slots[0]},
+                  {d, random_talk_slot},
+                  {d, d.talk_slots[15]},
+                  {d, 79},
+                  {blank, 0},
+                  {blank, int(below(rng, size_t(blank_slots)))}};
     for (const auto& t : tracks) {
         std::vector<const d88_sector_site*> track;
         for (const d88_sector_site& s : t.disk.sectors)

@@ -1,7 +1,6 @@
 #include "test_files.h"
 
 #include <algorithm>
-
 #include <atomic>
 #include <cstdio>
 #include <filesystem>

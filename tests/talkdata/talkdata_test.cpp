@@ -61,16 +61,15 @@ TEST(Talkdata, TextExportIsTheListingInUtf8)
 // The listing's block of a record, made from its JSON fields.
 std::string listing_block(const nlohmann::json& record, bool japanese)
 {
-    static const char* const english[] = {"\tname:\t", "\tpronoun:\t", "\tlook:\t",
-                                          "\tjob:\t", "\thealth:\t", "\tword1:\t", "\t\t",
-                                          "\tword2:\t", "\t\t", "\tquestion:\n\t\t", "\tyes:\t",
-                                          "\tno:\t"};
-    static const char* const japanese_labels[] = {"\t名前:\t", "\t代名詞:\t", "\t見る:\t",
-                                                  "\t仕事:\t", "\tからだ:\t", "\t会話1:\t",
-                                                  "\t\t", "\t会話2:\t", "\t\t", "\t質問:\t",
-                                                  "\tはい:\t", "\tいいえ:\t"};
-    static const char* const names[] = {"name", "pronoun", "look", "job", "health", "keyword1",
-                                        "reply1", "keyword2", "reply2", "question", "yes", "no"};
+    static const char* const english[] = {
+        "\tname:\t", "\tpronoun:\t", "\tlook:\t", "\tjob:\t",          "\thealth:\t", "\tword1:\t",
+        "\t\t",      "\tword2:\t",   "\t\t",      "\tquestion:\n\t\t", "\tyes:\t",    "\tno:\t"};
+    static const char* const japanese_labels[] = {
+        "\t名前:\t", "\t代名詞:\t", "\t見る:\t", "\t仕事:\t", "\tからだ:\t", "\t会話1:\t",
+        "\t\t",      "\t会話2:\t",  "\t\t",      "\t質問:\t", "\tはい:\t",   "\tいいえ:\t"};
+    static const char* const names[] = {"name",   "pronoun",  "look",   "job",
+                                        "health", "keyword1", "reply1", "keyword2",
+                                        "reply2", "question", "yes",    "no"};
     std::string block = "[" + record["town_label"].get<std::string>() + "][" +
                         std::to_string(record["person"].get<int>()) + "]\n\t\t";
     for (size_t i = 0; i < record["header"].size(); i++) {
@@ -83,7 +82,8 @@ std::string listing_block(const nlohmann::json& record, bool japanese)
         std::string text = record["fields"][names[slot]].get<std::string>();
         block += japanese ? japanese_labels[slot] : english[slot];
         for (size_t i = 0; i < text.size(); i++)
-            block += text[i] == '\n' && i + 1 < text.size() ? std::string("\n\t\t") : text.substr(i, 1);
+            block +=
+                text[i] == '\n' && i + 1 < text.size() ? std::string("\n\t\t") : text.substr(i, 1);
         block += "\n";
     };
     std::string after = record["question_after"].get<std::string>();
@@ -105,7 +105,8 @@ TEST(Talkdata, JsonExportReadsBackAsTheListingsFields)
         EXPECT_EQ(document["edition"], sample.name);
         EXPECT_EQ(document["input"], sample.input);
         ASSERT_EQ(document["records"].size(), 256u) << sample.name;
-        bool japanese = std::string(sample.name) == "pc8801" || std::string(sample.name) == "x68000";
+        bool japanese =
+            std::string(sample.name) == "pc8801" || std::string(sample.name) == "x68000";
         std::string listing;
         for (const nlohmann::json& record : document["records"])
             listing += listing_block(record, japanese);
@@ -156,13 +157,17 @@ TEST(Talkdata, DisksListsEachDiskAndTheErrorOfADamagedOne)
 
     process_result disks = talkdata({"disks", "three.d88"}, dir.path());
     EXPECT_EQ(disks.exit_code, 1);
-    EXPECT_EQ(disks.out,
-              "index\tname\tprotected\tmedia\tbytes\ttracks\tsectors\ttalk data\n"
-              // 16 talk tracks and the four tracks around them, 16 sectors each; slot
-              // 0's empty track holds none.
-              "0\tTOWNE\tno\t2D\t" + std::to_string(towne.end()) + "\t20\t320\tyes\n"
-              "1\tBAD\tyes\t2D\t688\t-\t-\terror: illegal data: [BAD] track 3 offset = 0x000002BC\n"
-              "2\tDATA{09}\tno\t2HD\t" + std::to_string(blank.end()) + "\t1\t2\tno\n");
+    EXPECT_EQ(
+        disks.out,
+        "index\tname\tprotected\tmedia\tbytes\ttracks\tsectors\ttalk data\n"
+        // 16 talk tracks and the four tracks around them, 16 sectors each; slot
+        // 0's empty track holds none.
+        "0\tTOWNE\tno\t2D\t" +
+            std::to_string(towne.end()) +
+            "\t20\t320\tyes\n"
+            "1\tBAD\tyes\t2D\t688\t-\t-\terror: illegal data: [BAD] track 3 offset = 0x000002BC\n"
+            "2\tDATA{09}\tno\t2HD\t" +
+            std::to_string(blank.end()) + "\t1\t2\tno\n");
     EXPECT_EQ(disks.err, text_output("talkdata: three.d88: a disk is damaged: export and import "
                                      "read every disk of an image and stop at it, whichever disk "
                                      "they are given\n"));
@@ -192,7 +197,8 @@ void expect_unchanged_round_trip(const std::string& folder, const std::string& i
         EXPECT_EQ(imported.exit_code, 0) << input << " " << format << imported.err;
         if (input == "dos")
             for (const char* name : dos_town_file_names)
-                EXPECT_EQ(read_file(output + "/" + name), read_file(folder + "/dos/" + name)) << name;
+                EXPECT_EQ(read_file(output + "/" + name), read_file(folder + "/dos/" + name))
+                    << name;
         else
             EXPECT_EQ(read_file(output), read_file(folder + "/" + input)) << input << " " << format;
     }
@@ -208,7 +214,8 @@ TEST(Talkdata, UnchangedExportsImportToTheSameBytes)
     // Records with bytes behind their last NUL, on a multi-disk image laid
     // out unlike the writer's layout.
     byte_vector talk = make_talk_buffer(talk_edition::pc8801, [](int, int person) {
-        return make_raw_talk_record(talk_edition::pc8801, {static_cast<unsigned char>(person % 7), 0, 0, 0},
+        return make_raw_talk_record(talk_edition::pc8801,
+                                    {static_cast<unsigned char>(person % 7), 0, 0, 0},
                                     {"\x41", "\xB1", "", "", "", "", "", "", "", "", "", ""}, 0x5A);
     });
     temp_dir dir;
@@ -226,9 +233,10 @@ TEST(Talkdata, UnchangedExportsImportToTheSameBytes)
         };
     };
     std::filesystem::create_directory(dir.file("dos"));
-    write_town_files(dir.file("dos"), make_talk_buffer(talk_edition::dos, records(talk_edition::dos)));
-    write_file(dir.file("a.dsk"),
-               make_dsk_image(make_talk_buffer(talk_edition::apple2, records(talk_edition::apple2))));
+    write_town_files(dir.file("dos"),
+                     make_talk_buffer(talk_edition::dos, records(talk_edition::dos)));
+    write_file(dir.file("a.dsk"), make_dsk_image(make_talk_buffer(talk_edition::apple2,
+                                                                  records(talk_edition::apple2))));
     write_file(dir.file("b.xdf"), make_talk_xdf_image(records(talk_edition::x68000)));
     for (const char* input : {"dos", "a.dsk", "b.xdf"})
         expect_unchanged_round_trip(dir.path(), input);
@@ -263,27 +271,33 @@ TEST(Talkdata, OneChangedFieldChangesExactlyThatField)
             if (std::string(candidate.input) == c.input)
                 sample = &candidate;
         std::string before_listing = listing_in_utf8(*sample, dir.path());
-        byte_vector stored = read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input));
-        process_result dry = talkdata({"import", "--dry-run", "--in-place", "edit.tsv", c.input}, dir.path());
-        EXPECT_EQ(read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input)), stored);
+        byte_vector stored =
+            read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input));
+        process_result dry =
+            talkdata({"import", "--dry-run", "--in-place", "edit.tsv", c.input}, dir.path());
+        EXPECT_EQ(read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input)),
+                  stored);
         process_result imported =
             talkdata({"import", "--in-place", "edit.tsv", c.input}, dir.path());
         EXPECT_EQ(imported.exit_code, 0) << c.input << imported.err;
         // The dry run told what the import then did.
         size_t free_end = dry.out.find(" bytes free\n");
         ASSERT_NE(free_end, std::string::npos) << dry.out;
-        EXPECT_EQ(dry.out, dry.out.substr(0, free_end) +
-                               " bytes free\n1 records, 1 fields would change; nothing written (dry run)\n");
-        EXPECT_EQ(imported.out, dry.out.substr(0, free_end) + " bytes free\n1 records, 1 fields "
-                                "changed; written to " + c.input + "\n");
+        EXPECT_EQ(dry.out,
+                  dry.out.substr(0, free_end) +
+                      " bytes free\n1 records, 1 fields would change; nothing written (dry run)\n");
+        EXPECT_EQ(imported.out, dry.out.substr(0, free_end) +
+                                    " bytes free\n1 records, 1 fields "
+                                    "changed; written to " +
+                                    c.input + "\n");
         EXPECT_EQ(dry.out.rfind("[Paws][3]", 0), 0u) << dry.out;
         std::string after = talkdata({"export", "--format", "tsv", c.input}, dir.path()).out;
         std::string row_start = tsv_row(12, 3, "job", "");
         row_start.pop_back();
         size_t at = before.find(row_start);
         ASSERT_NE(at, std::string::npos);
-        std::string expected = before.substr(0, at) + row_start + c.exported +
-                               before.substr(before.find('\n', at));
+        std::string expected =
+            before.substr(0, at) + row_start + c.exported + before.substr(before.find('\n', at));
         EXPECT_EQ(after, expected) << c.input;
         // The listing tool lists the result in full, and only the job's lines changed.
         std::string after_listing = listing_in_utf8(*sample, dir.path());
@@ -310,11 +324,12 @@ TEST(Talkdata, ImportListsEveryProblemAndWritesNothing)
 {
     const std::string long_text(300, 'X');
     const refusal_case cases[] = {
-        {"velktown.dsk", {"--in-place"},
+        {"velktown.dsk",
+         {"--in-place"},
          tsv_header + tsv_row(12, 3, "job", long_text) + tsv_row(0, 1, "name", "lower") +
              tsv_row(0, 2, "keyword1", "SEVENXX") + "16\tX\t0\tname\tA\n" +
-             "1\tThe Lycaeum\t0\tjobs\tA\\q\n" + "2\tPaws\t99\tno\tA\n" +
-             "3\tPaws\t0\tno\tA\n" + tsv_row(0, 0, "yes", "FINE."),
+             "1\tThe Lycaeum\t0\tjobs\tA\\q\n" + "2\tPaws\t99\tno\tA\n" + "3\tPaws\t0\tno\tA\n" +
+             tsv_row(0, 0, "yes", "FINE."),
          "E: line 5, column 1: town '16' does not exist (0 to 15)\n"
          "E: line 6, column 17: field 'jobs' does not exist\n"
          "E: line 6, column 23: unknown escape (\\\\, \\t, \\n and \\r are known)\n"
@@ -326,7 +341,8 @@ TEST(Talkdata, ImportListsEveryProblemAndWritesNothing)
          "characters, this one 7\n"
          "E: [Paws][3] job: 228 bytes over the record's 239 bytes of text\n"
          "E: 8 problems: nothing written\n"},
-        {"velk-britannia.xdf", {"--in-place"},
+        {"velk-britannia.xdf",
+         {"--in-place"},
          R"({"records": [{"town": 3, "person": 5, "header": [7, 0, 0, 0]}, {"town": 3, )"
          R"("person": 5, "feilds": {}, "fields": {"job": "ｱ"}}, {"town": 4, "person": 1, )"
          R"("header": [1, 2]}]})",
@@ -336,26 +352,39 @@ TEST(Talkdata, ImportListsEveryProblemAndWritesNothing)
          "E: records[0]: [Serpent's Hold][5] header: question flag 7 is not 0 to 6 or 10\n"
          "E: records[2]: [Moonglow][1] header: 2 bytes, the record has 4\n"
          "E: 4 problems: nothing written\n"},
-        {"velk-towne.d88", {"--output", "new.d88"}, "{\"records\": [\n  {\"town\": 1,, }]}",
+        {"velk-towne.d88",
+         {"--output", "new.d88"},
+         "{\"records\": [\n  {\"town\": 1,, }]}",
          "E: malformed JSON at line 2, column 14: syntax error while parsing object key - "
          "unexpected ','; expected string literal\nE: 1 problem: nothing written\n"},
-        {"velk-towne.d88", {"--in-place"},
+        {"velk-towne.d88",
+         {"--in-place"},
          R"({"edition": "pc8801", "disk": 1, "records": []})",
          "E: the edits are of disk 1, the input's disk 0 is chosen (-i)\n"
          "E: 1 problem: nothing written\n"},
-        {"velk-towne.d88", {"--in-place"}, tsv_header + tsv_row(1, 1, "look", "ながい　漢字"),
+        {"velk-towne.d88",
+         {"--in-place"},
+         tsv_header + tsv_row(1, 1, "look", "ながい　漢字"),
          "E: line 2: [The Lycaeum][1] 10/01/02 look, character 5: '漢' (U+6F22) is not a "
          "character of the PC-8801 edition\nE: 1 problem: nothing written\n"},
-        {"dos", {"--in-place"}, R"({"edition": "x68000", "records": []})",
+        {"dos",
+         {"--in-place"},
+         R"({"edition": "x68000", "records": []})",
          "E: the edits are for the x68000 edition, the input is of the dos edition\n"
          "E: 1 problem: nothing written\n"},
-        {"dos", {"--in-place"}, "", "E: the file holds no edits, not even a header row\n"
-                                    "E: 1 problem: nothing written\n"},
-        {"dos", {"--dry-run", "--output", "velktown.dsk"}, tsv_header,
+        {"dos",
+         {"--in-place"},
+         "",
+         "E: the file holds no edits, not even a header row\n"
+         "E: 1 problem: nothing written\n"},
+        {"dos",
+         {"--dry-run", "--output", "velktown.dsk"},
+         tsv_header,
          "velktown.dsk: exists already: --output writes a new file or folder\n"},
         // A record that fails its checks, and storage of another edition, are
         // not written over.
-        {"velk-britannia.xdf", {"--in-place", "--edition", "apple2"},
+        {"velk-britannia.xdf",
+         {"--in-place", "--edition", "apple2"},
          tsv_header + tsv_row(0, 0, "name", "A"),
          "velk-britannia.xdf: illegal data [Castle of Lord Varnel][0]: name: byte 0x90 at offset "
          "2 is not a character of the Apple II edition\nvelk-britannia.xdf: nothing written\n"},
@@ -369,18 +398,22 @@ TEST(Talkdata, ImportListsEveryProblemAndWritesNothing)
         args.insert(args.end(), c.options.begin(), c.options.end());
         args.push_back(edits);
         args.push_back(c.input);
-        byte_vector before = read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input));
+        byte_vector before =
+            read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input));
         process_result refused = talkdata(args, dir.path());
         std::string expected;
         for (size_t at = 0, end; at < c.errors.size(); at = end + 1) {
             end = c.errors.find('\n', at);
             std::string line = c.errors.substr(at, end - at);
-            expected += "talkdata: " + (line.compare(0, 3, "E: ") == 0 ? edits + line.substr(1) : line) + "\n";
+            expected +=
+                "talkdata: " + (line.compare(0, 3, "E: ") == 0 ? edits + line.substr(1) : line) +
+                "\n";
         }
         EXPECT_EQ(refused.exit_code, 1) << c.errors;
         EXPECT_EQ(refused.out, "");
         EXPECT_EQ(refused.err, text_output(expected));
-        EXPECT_EQ(read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input)), before);
+        EXPECT_EQ(read_file(dir.file(c.input == std::string("dos") ? "dos/PAWS.TLK" : c.input)),
+                  before);
         EXPECT_FALSE(path_exists(dir.file("new.d88")));
     }
 }
@@ -399,11 +432,13 @@ TEST(Talkdata, ImportedImagesPassOtherTools)
         ASSERT_EQ(talkdata({"import", "--in-place", "edit.tsv", input}, dir.path()).exit_code,
                   input == std::string("velk-towne.d88") ? 1 : 0);
     EXPECT_EQ(run_process(fsck, {"-n", "velk-britannia.xdf"}, dir.path()).exit_code, 0);
-    process_result typed = run_process(mtype, {"-i", "velk-britannia.xdf", "::TALKDATA.BIN"}, dir.path());
+    process_result typed =
+        run_process(mtype, {"-i", "velk-britannia.xdf", "::TALKDATA.BIN"}, dir.path());
     EXPECT_EQ(typed.exit_code, 0);
     EXPECT_EQ(typed.out.size(), 131072u);
     write_file(dir.file("kana.tsv"), tsv_header + tsv_row(5, 2, "reply1", "あたらしい　へんし゛"));
-    ASSERT_EQ(talkdata({"import", "--in-place", "kana.tsv", "velk-towne.d88"}, dir.path()).exit_code, 0);
+    ASSERT_EQ(
+        talkdata({"import", "--in-place", "kana.tsv", "velk-towne.d88"}, dir.path()).exit_code, 0);
     process_result identified = run_process(floptool, {"identify", "velk-towne.d88"}, dir.path());
     EXPECT_EQ(identified.exit_code, 0);
     EXPECT_NE(identified.out.find("d88"), std::string::npos) << identified.out;
