@@ -38,13 +38,25 @@ int split_talk_texts(const talk_text_rule* rule, const unsigned char* record, ta
 {
     const talk_profile* profile = rule->profile;
     unsigned pos = profile->text_offset;
-    for (unsigned k = 0; k < profile->stored_fields; k++) {
-        int next = scan_talk_text(rule, record, pos);
-        if (next < 0)
+    if (rule->run_count > 0) {
+        // The whole text area at once.
+        unsigned nuls[talk_slot_count];
+        if (split_talk_record(rule, record, nuls) < 0)
             return -1;
-        slots->text[profile->field_order[k]] = record + pos;
-        slots->length[profile->field_order[k]] = static_cast<unsigned>(next - 1) - pos;
-        pos = static_cast<unsigned>(next);
+        for (unsigned k = 0; k < profile->stored_fields; k++) {
+            slots->text[profile->field_order[k]] = record + pos;
+            slots->length[profile->field_order[k]] = nuls[k] - pos;
+            pos = nuls[k] + 1;
+        }
+    } else {
+        for (unsigned k = 0; k < profile->stored_fields; k++) {
+            int next = scan_talk_text(rule, record, pos);
+            if (next < 0)
+                return -1;
+            slots->text[profile->field_order[k]] = record + pos;
+            slots->length[profile->field_order[k]] = static_cast<unsigned>(next - 1) - pos;
+            pos = static_cast<unsigned>(next);
+        }
     }
     if (profile->keyword_offsets != nullptr) {
         slots->text[talk_slot_keyword1] = record + profile->keyword_offsets[0];
@@ -66,14 +78,16 @@ unsigned char* write_talk_slot(talk_writer* writer, unsigned char* out, const ta
                                const talk_slots* slots, unsigned slot)
 {
     const talk_profile* profile = rule->profile;
-    out = put_talk_label(talk_room(writer, out), rule, slot);
+    // Room for the label, the text as it prints at most and its line end.
+    const size_t length = slots->length[slot];
+    out = talk_room_for(writer, out, talk_label_room + talk_text_expansion * length + 2);
+    out = put_talk_label(out, rule, slot);
     bool keyword = profile->keyword_offsets != nullptr &&
                    (slot == talk_slot_keyword1 || slot == talk_slot_keyword2);
     if (keyword)
         out = write_keyword_field(out, slots->text[slot]);
     else
-        out = write_talk_text(writer, out, rule, slots->text[slot], slots->length[slot]);
-    out = talk_room(writer, out);
+        out = put_talk_text_bytes(out, rule, slots->text[slot], length);
     *out++ = '\n';
     return out;
 }
@@ -190,7 +204,7 @@ int print_talk_data(const talk_profile* profile, talk_record_fetch fetch, void* 
     }
     flush_talk_writer(&writer);
     // A listing that could not be written out whole is not complete.
-    if (fflush(stdout) != 0 || ferror(stdout))
+    if (writer.failed || fflush(stdout) != 0 || ferror(stdout))
         return -1;
     return 0;
 }

@@ -1,6 +1,11 @@
 #include "talk_text.h"
 
+#include <cstdint>
 #include <cstring>
+
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace {
 
@@ -39,17 +44,105 @@ talk_byte_kind kind_of(const talk_profile* profile, unsigned code)
     return byte == profile->line_break ? talk_byte_break : talk_byte_plain;
 }
 
-// Stores the whole entry; the cursor moves by its length.
+// Stores the whole entry; the cursor moves by its length. The entry is
+// taken as one value first: a store through out could change the table as
+// far as the compiler knows, which would make it load the length anew.
 unsigned char* put_glyph(unsigned char* out, const talk_glyph& glyph)
 {
-    memcpy(out, &glyph, sizeof glyph);
+    uint32_t entry;
+    memcpy(&entry, &glyph, sizeof entry);
+    memcpy(out, &entry, sizeof entry);
+#if defined(__BYTE_ORDER__) && __BYTE_ORDER__ == __ORDER_LITTLE_ENDIAN__
+    return out + (entry >> 24);  // the length, the entry's last byte
+#else
     return out + glyph.length;
+#endif
 }
 
 // A line break ends the line; the next line is indented by two tabs. A
 // text that ends with the break keeps no indent.
 const talk_glyph line_break_glyph = {{'\n', '\t', '\t'}, 3};
 const unsigned line_break_indent = 2;
+
+// The runs of the bytes that a text holds before its NUL (plain and break),
+// where the whole-area check can take them.
+void prepare_text_runs(talk_text_rule* rule)
+{
+    rule->run_count = 0;
+    const talk_profile* profile = rule->profile;
+    if (profile->char_rule == char_rule_sjis ||
+        profile->text_end - profile->text_offset > talk_text_area_limit ||
+        profile->text_end - profile->text_offset < talk_block_size)
+        return;
+#if defined(__SSE2__)
+    unsigned runs = 0;
+    for (unsigned first = 1; first < 256; first++) {
+        if (rule->kind[first] < talk_byte_plain)
+            continue;
+        unsigned last = first;
+        while (last + 1 < 256 && rule->kind[last + 1] >= talk_byte_plain)
+            last++;
+        if (runs == talk_run_limit)
+            return;
+        memset(rule->run_first[runs], static_cast<int>(first), talk_block_size);
+        memset(rule->run_span[runs], static_cast<int>(last - first), talk_block_size);
+        runs++;
+        first = last;
+    }
+    rule->run_count = runs;
+#endif
+}
+
+#if defined(__SSE2__)
+// The NULs of the stored texts of a record, block by block, with the runs
+// as a fixed number of tests (one build of the loop for each number).
+// nuls[k] is relative to the start of the area. 0, or -1.
+template <unsigned runs>
+int split_area(const talk_text_rule* rule, const unsigned char* area, unsigned length,
+               unsigned fields, unsigned* nuls)
+{
+    __m128i first[runs];
+    __m128i span[runs];
+    for (unsigned r = 0; r < runs; r++) {
+        first[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rule->run_first[r]));
+        span[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rule->run_span[r]));
+    }
+    const __m128i zero = _mm_setzero_si128();
+    unsigned found = 0;
+    for (unsigned block = 0; block < length; block += talk_block_size) {
+        // The last block ends with the area; the bytes before block in it
+        // were seen in the block before.
+        const unsigned at = block + talk_block_size <= length ? block : length - talk_block_size;
+        const __m128i bytes = _mm_loadu_si128(reinterpret_cast<const __m128i*>(area + at));
+        __m128i known = _mm_cmpeq_epi8(bytes, zero);
+        unsigned nul = static_cast<unsigned>(_mm_movemask_epi8(known));
+        for (unsigned r = 0; r < runs; r++) {
+            // byte - first <= span, unsigned: the byte lies in the run.
+            const __m128i offset = _mm_sub_epi8(bytes, first[r]);
+            known = _mm_or_si128(known, _mm_cmpeq_epi8(_mm_min_epu8(offset, span[r]), offset));
+        }
+        unsigned bad = ~static_cast<unsigned>(_mm_movemask_epi8(known)) & 0xFFFF;
+        const unsigned seen = ~0u << (block - at);
+        nul &= seen;
+        bad &= seen;
+        // Each NUL ends the text under way, which must hold no bad byte.
+        while (nul != 0) {
+            const unsigned n = static_cast<unsigned>(__builtin_ctz(nul));
+            const unsigned before = (1u << n) - 1;
+            if ((bad & before) != 0)
+                return -1;
+            nuls[found++] = at + n;
+            if (found == fields)
+                return 0;
+            nul &= ~(before | (1u << n));
+            bad &= ~(before | (1u << n));
+        }
+        if (bad != 0)
+            return -1;
+    }
+    return -1;  // a text without its NUL
+}
+#endif
 
 }  // namespace
 
@@ -95,6 +188,7 @@ void prepare_talk_text_rule(const talk_profile* profile, talk_text_rule* rule)
             }
         }
     }
+    prepare_text_runs(rule);
 }
 
 int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsigned pos)
@@ -151,6 +245,42 @@ int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsi
     return -1;
 }
 
+int split_talk_record(const talk_text_rule* rule, const unsigned char* record, unsigned* nuls)
+{
+    const talk_profile* profile = rule->profile;
+    const unsigned start = profile->text_offset;
+    const unsigned length = profile->text_end - start;
+    const unsigned fields = profile->stored_fields;
+    int result = -1;
+#if defined(__SSE2__)
+    const unsigned char* area = record + start;
+    switch (rule->run_count) {
+    case 1:
+        result = split_area<1>(rule, area, length, fields, nuls);
+        break;
+    case 2:
+        result = split_area<2>(rule, area, length, fields, nuls);
+        break;
+    case 3:
+        result = split_area<3>(rule, area, length, fields, nuls);
+        break;
+    case 4:
+        result = split_area<4>(rule, area, length, fields, nuls);
+        break;
+    default:
+        break;
+    }
+#else
+    (void)record;
+    (void)length;
+    (void)fields;
+#endif
+    if (result == 0)
+        for (unsigned k = 0; k < fields; k++)
+            nuls[k] += start;
+    return result;
+}
+
 unsigned char* write_talk_text(talk_writer* writer, unsigned char* out, const talk_text_rule* rule,
                                const unsigned char* text, size_t length)
 {
@@ -158,6 +288,12 @@ unsigned char* write_talk_text(talk_writer* writer, unsigned char* out, const ta
     // stores a whole four-byte entry where the last byte may have room for
     // three.
     out = talk_room_for(writer, out, talk_text_expansion * length + 1);
+    return put_talk_text_bytes(out, rule, text, length);
+}
+
+unsigned char* put_talk_text_bytes(unsigned char* out, const talk_text_rule* rule,
+                                   const unsigned char* text, size_t length)
+{
     if (length == 0)
         return out;
     const unsigned char* p = text;
@@ -183,11 +319,21 @@ unsigned char* write_talk_text(talk_writer* writer, unsigned char* out, const ta
         ends_with_break = last == line_break;
         break;
     }
-    case char_rule_table:
+    case char_rule_table: {
+        // Four bytes a step: each a table look-up and a store.
+        const talk_glyph* glyphs = rule->glyph;
+        while (end - p >= 4) {
+            out = put_glyph(out, glyphs[p[0]]);
+            out = put_glyph(out, glyphs[p[1]]);
+            out = put_glyph(out, glyphs[p[2]]);
+            out = put_glyph(out, glyphs[p[3]]);
+            p += 4;
+        }
         while (p < end)
-            out = put_glyph(out, rule->glyph[*p++]);
+            out = put_glyph(out, glyphs[*p++]);
         ends_with_break = rule->kind[last] == talk_byte_break;
         break;
+    }
     case char_rule_sjis:
         // Below the last byte, a pair's trail byte lies before end.
         while (p < end - 1) {

@@ -35,11 +35,22 @@ struct talk_glyph {
 };
 static_assert(sizeof(talk_glyph) == 4, "one four-byte entry per byte value");
 
+// Under a one-byte rule a record's whole text area is classified sixteen
+// bytes at a time (SSE2): the bytes a text may hold are a few runs of byte
+// values, each kept as a 16-byte row of its first value and one of its
+// length less one.
+enum { talk_run_limit = 4, talk_block_size = 16, talk_text_area_limit = 512 };
+
 struct talk_text_rule {
     const talk_profile* profile;
     unsigned char kind[256];  // talk_byte_kind of each byte value
     bool trail[256];          // valid Shift-JIS trail bytes
-    talk_glyph glyph[256];    // what each byte prints under a table rule
+    // The runs of the plain and break bytes; none (0) under char_rule_sjis,
+    // with more runs than talk_run_limit, or without SSE2.
+    unsigned run_count;
+    unsigned char run_first[talk_run_limit][talk_block_size];
+    unsigned char run_span[talk_run_limit][talk_block_size];
+    talk_glyph glyph[256];  // what each byte prints under a table rule
     unsigned char label[talk_slot_count][talk_label_room];  // the labels, padded
     unsigned char label_length[talk_slot_count];
 };
@@ -49,6 +60,12 @@ void prepare_talk_text_rule(const talk_profile* profile, talk_text_rule* rule);
 // Checks the text that starts at pos: the position behind its NUL, or -1
 // when a byte is invalid or no NUL lies below the profile's text_end.
 int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsigned pos);
+
+// Checks the profile's stored texts of a record at once, for a rule with
+// runs: nuls[k] is the position of the NUL that ends stored text k. 0, or
+// -1 when a text holds a byte that is no character or has no NUL below
+// text_end, as scan_talk_text finds text by text.
+int split_talk_record(const talk_text_rule* rule, const unsigned char* record, unsigned* nuls);
 
 // Appends the label of a slot; the caller has made talk_label_room bytes of
 // room.
@@ -62,3 +79,8 @@ inline unsigned char* put_talk_label(unsigned char* out, const talk_text_rule* r
 // prints them, making room for the whole text first.
 unsigned char* write_talk_text(talk_writer* writer, unsigned char* out, const talk_text_rule* rule,
                                const unsigned char* text, size_t length);
+
+// The same where the caller has made room: talk_text_expansion * length + 1
+// bytes.
+unsigned char* put_talk_text_bytes(unsigned char* out, const talk_text_rule* rule,
+                                   const unsigned char* text, size_t length);

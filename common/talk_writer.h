@@ -15,12 +15,16 @@ enum { talk_writer_size = 16384, talk_writer_margin = 64 };
 
 struct talk_writer {
     unsigned char* cursor;  // next free byte of bytes
+    bool failed;            // standard output did not take a block
     unsigned char bytes[talk_writer_size];
 };
 
 void start_talk_writer(talk_writer* writer);
 
-// Writes what the buffer holds to standard output and empties it.
+// Writes what the buffer holds to standard output and empties it: on
+// POSIX systems straight to its descriptor, after whatever the stdout
+// stream holds, so that the listing needs no stream buffer of its own; on
+// Windows through the stream, whose text mode writes each "\n" as CR LF.
 void flush_talk_writer(talk_writer* writer);
 
 // The cursor, after flushing when fewer than count bytes (at most

@@ -3,9 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <cstdint>
 #include <set>
 
 #include "listing_harness.h"
+#include "talk_text.h"
 
 namespace {
 
@@ -319,3 +321,56 @@ TEST(AppleIiKeywords, PrintUpToTheFirstSpace)
 }
 
 }  // namespace
+
+// The whole-area check of a record against the text-by-text scan, on
+// records of random bytes drawn mostly from the rule's own characters and
+// NULs, with now and then a byte of any value: the same NULs, or the same
+// refusal, for every one-byte rule.
+TEST(TextBounds, WholeAreaCheckFindsWhatTheTextScanFinds)
+{
+    for (const talk_profile* profile :
+         {&talk_profile_dos, &talk_profile_apple2, &talk_profile_pc8801}) {
+        talk_text_rule rule;
+        prepare_talk_text_rule(profile, &rule);
+        ASSERT_GT(rule.run_count, 0u) << "no runs for a one-byte rule";
+        std::vector<unsigned char> characters;
+        for (unsigned code = 1; code < 256; code++)
+            if (rule.kind[code] >= talk_byte_plain)
+                characters.push_back(static_cast<unsigned char>(code));
+        uint32_t seed = 12345;
+        auto next = [&seed]() { return seed = seed * 1103515245u + 12345u, seed >> 16; };
+        int refused = 0;
+        for (int trial = 0; trial < 4000; trial++) {
+            std::vector<unsigned char> record(profile->record_size);
+            const unsigned nul_odds = 2 + next() % 40;  // texts short and long
+            for (unsigned char& byte : record) {
+                unsigned draw = next() % 1000;
+                byte = draw < 1000 / nul_odds ? 0
+                       : draw < 995           ? characters[next() % characters.size()]
+                                              : static_cast<unsigned char>(next());
+            }
+            std::vector<unsigned> scanned;
+            unsigned pos = profile->text_offset;
+            for (unsigned k = 0; k < profile->stored_fields; k++) {
+                int behind = scan_talk_text(&rule, record.data(), pos);
+                if (behind < 0) {
+                    scanned.clear();
+                    break;
+                }
+                scanned.push_back(static_cast<unsigned>(behind) - 1);
+                pos = static_cast<unsigned>(behind);
+            }
+            unsigned nuls[talk_slot_count];
+            int result = split_talk_record(&rule, record.data(), nuls);
+            std::vector<unsigned> split;
+            if (result == 0)
+                split.assign(nuls, nuls + profile->stored_fields);
+            ASSERT_EQ(split, scanned)
+                << "record size " << profile->record_size << ", trial " << trial;
+            refused += scanned.empty();
+        }
+        // Both outcomes were met often enough to tell the two apart.
+        EXPECT_GT(refused, 400);
+        EXPECT_LT(refused, 3600);
+    }
+}
