@@ -30,7 +30,8 @@ const unsigned question_flag_count = sizeof question_slots / sizeof *question_sl
 // The twelve display slots of the current record, as positions inside it.
 struct talk_slots {
     const unsigned char* text[talk_slot_count];
-    size_t length[talk_slot_count];  // bytes before the NUL (keyword fields: talk_keyword_size)
+    size_t length[talk_slot_count];   // bytes before the NUL (keyword fields: talk_keyword_size)
+    bool as_stored[talk_slot_count];  // the text prints as its bytes: a byte rule, no line break
 };
 
 // Splits the record into its display slots, checking every stored text.
@@ -41,11 +42,16 @@ int split_talk_texts(const talk_text_rule* rule, const unsigned char* record, ta
     if (rule->run_count > 0) {
         // The whole text area at once.
         unsigned nuls[talk_slot_count];
-        if (split_talk_record(rule, record, nuls) < 0)
+        unsigned unbroken = 0;
+        if (split_talk_record(rule, record, nuls, &unbroken) < 0)
             return -1;
+        const bool byte_rule =
+            profile->char_rule == char_rule_ascii || profile->char_rule == char_rule_apple2;
         for (unsigned k = 0; k < profile->stored_fields; k++) {
-            slots->text[profile->field_order[k]] = record + pos;
-            slots->length[profile->field_order[k]] = nuls[k] - pos;
+            const unsigned slot = profile->field_order[k];
+            slots->text[slot] = record + pos;
+            slots->length[slot] = nuls[k] - pos;
+            slots->as_stored[slot] = byte_rule && (unbroken >> k & 1) != 0;
             pos = nuls[k] + 1;
         }
     } else {
@@ -84,10 +90,14 @@ unsigned char* write_talk_slot(talk_writer* writer, unsigned char* out, const ta
     out = put_talk_label(out, rule, slot);
     bool keyword = profile->keyword_offsets != nullptr &&
                    (slot == talk_slot_keyword1 || slot == talk_slot_keyword2);
-    if (keyword)
+    if (keyword) {
         out = write_keyword_field(out, slots->text[slot]);
-    else
+    } else if (slots->as_stored[slot]) {
+        memcpy(out, slots->text[slot], length);
+        out += length;
+    } else {
         out = put_talk_text_bytes(out, rule, slots->text[slot], length);
+    }
     *out++ = '\n';
     return out;
 }

@@ -97,9 +97,9 @@ void prepare_text_runs(talk_text_rule* rule)
 // The NULs of the stored texts of a record, block by block, with the runs
 // as a fixed number of tests (one build of the loop for each number).
 // nuls[k] is relative to the start of the area. 0, or -1.
-template <unsigned runs>
+template <unsigned runs, bool breaks_told>
 int split_area(const talk_text_rule* rule, const unsigned char* area, unsigned length,
-               unsigned fields, unsigned* nuls)
+               unsigned fields, unsigned* nuls, unsigned* unbroken)
 {
     __m128i first[runs];
     __m128i span[runs];
@@ -108,7 +108,10 @@ int split_area(const talk_text_rule* rule, const unsigned char* area, unsigned l
         span[r] = _mm_loadu_si128(reinterpret_cast<const __m128i*>(rule->run_span[r]));
     }
     const __m128i zero = _mm_setzero_si128();
+    const __m128i line_break = _mm_set1_epi8(static_cast<char>(rule->profile->line_break));
     unsigned found = 0;
+    bool broken = false;  // the text under way holds a line break
+    *unbroken = 0;
     for (unsigned block = 0; block < length; block += talk_block_size) {
         // The last block ends with the area; the bytes before block in it
         // were seen in the block before.
@@ -122,23 +125,36 @@ int split_area(const talk_text_rule* rule, const unsigned char* area, unsigned l
             known = _mm_or_si128(known, _mm_cmpeq_epi8(_mm_min_epu8(offset, span[r]), offset));
         }
         unsigned bad = ~static_cast<unsigned>(_mm_movemask_epi8(known)) & 0xFFFF;
+        unsigned breaks = 0;
+        if constexpr (breaks_told)
+            breaks = static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(bytes, line_break)));
         const unsigned seen = ~0u << (block - at);
         nul &= seen;
         bad &= seen;
+        breaks &= seen;
         // Each NUL ends the text under way, which must hold no bad byte.
         while (nul != 0) {
             const unsigned n = static_cast<unsigned>(__builtin_ctz(nul));
             const unsigned before = (1u << n) - 1;
             if ((bad & before) != 0)
                 return -1;
+            if constexpr (breaks_told)
+                if (!broken && (breaks & before) == 0)
+                    *unbroken |= 1u << found;
             nuls[found++] = at + n;
             if (found == fields)
                 return 0;
             nul &= ~(before | (1u << n));
             bad &= ~(before | (1u << n));
+            if constexpr (breaks_told) {
+                breaks &= ~(before | (1u << n));
+                broken = false;
+            }
         }
         if (bad != 0)
             return -1;
+        if constexpr (breaks_told)
+            broken = broken || breaks != 0;
     }
     return -1;  // a text without its NUL
 }
@@ -245,7 +261,8 @@ int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsi
     return -1;
 }
 
-int split_talk_record(const talk_text_rule* rule, const unsigned char* record, unsigned* nuls)
+int split_talk_record(const talk_text_rule* rule, const unsigned char* record, unsigned* nuls,
+                      unsigned* unbroken)
 {
     const talk_profile* profile = rule->profile;
     const unsigned start = profile->text_offset;
@@ -254,18 +271,34 @@ int split_talk_record(const talk_text_rule* rule, const unsigned char* record, u
     int result = -1;
 #if defined(__SSE2__)
     const unsigned char* area = record + start;
-    switch (rule->run_count) {
-    case 1:
-        result = split_area<1>(rule, area, length, fields, nuls);
-        break;
+    // The line breaks are told for the rules whose texts print as their
+    // bytes where they hold none.
+    const bool byte_rule =
+        profile->char_rule == char_rule_ascii || profile->char_rule == char_rule_apple2;
+    switch (rule->run_count * 2 + byte_rule) {
     case 2:
-        result = split_area<2>(rule, area, length, fields, nuls);
+        result = split_area<1, false>(rule, area, length, fields, nuls, unbroken);
         break;
     case 3:
-        result = split_area<3>(rule, area, length, fields, nuls);
+        result = split_area<1, true>(rule, area, length, fields, nuls, unbroken);
         break;
     case 4:
-        result = split_area<4>(rule, area, length, fields, nuls);
+        result = split_area<2, false>(rule, area, length, fields, nuls, unbroken);
+        break;
+    case 5:
+        result = split_area<2, true>(rule, area, length, fields, nuls, unbroken);
+        break;
+    case 6:
+        result = split_area<3, false>(rule, area, length, fields, nuls, unbroken);
+        break;
+    case 7:
+        result = split_area<3, true>(rule, area, length, fields, nuls, unbroken);
+        break;
+    case 8:
+        result = split_area<4, false>(rule, area, length, fields, nuls, unbroken);
+        break;
+    case 9:
+        result = split_area<4, true>(rule, area, length, fields, nuls, unbroken);
         break;
     default:
         break;
@@ -274,6 +307,7 @@ int split_talk_record(const talk_text_rule* rule, const unsigned char* record, u
     (void)record;
     (void)length;
     (void)fields;
+    (void)unbroken;
 #endif
     if (result == 0)
         for (unsigned k = 0; k < fields; k++)

@@ -62,10 +62,12 @@ void prepare_talk_text_rule(const talk_profile* profile, talk_text_rule* rule);
 int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsigned pos);
 
 // Checks the profile's stored texts of a record at once, for a rule with
-// runs: nuls[k] is the position of the NUL that ends stored text k. 0, or
-// -1 when a text holds a byte that is no character or has no NUL below
+// runs: nuls[k] is the position of the NUL that ends stored text k, and
+// bit k of *unbroken is set when that text holds no line break. 0, or -1
+// when a text holds a byte that is no character or has no NUL below
 // text_end, as scan_talk_text finds text by text.
-int split_talk_record(const talk_text_rule* rule, const unsigned char* record, unsigned* nuls);
+int split_talk_record(const talk_text_rule* rule, const unsigned char* record, unsigned* nuls,
+                      unsigned* unbroken);
 
 // Appends the label of a slot; the caller has made talk_label_room bytes of
 // room.

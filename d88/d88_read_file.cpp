@@ -1,7 +1,9 @@
-// Loads a D88 file whole with one read and parses it from memory.
+// Loads a D88 file whole in one call (mapped where the system can) and
+// parses it from memory.
 #include <cstdint>
 #include <cstdlib>
 
+#include "d88_free.h"
 #include "d88_read.h"
 #include "message_lines.h"
 #include "whole_file.h"
@@ -10,10 +12,9 @@ int read_d88_image_file(d88_image* image, const char* path)
 {
     // A file too large for the signed 32-bit positions of the readers has
     // no length they can take.
-    uint8_t* buffer = nullptr;
-    size_t size = 0;
+    mapped_file file;
     file_status status;
-    if (read_whole_file(path, INT32_MAX, &buffer, &size, &status) < 0) {
+    if (map_whole_file(path, INT32_MAX, &file, &status) < 0) {
         switch (status.failed) {
         case file_step_open:
             print_message("open error '%s'\n", path);
@@ -34,9 +35,17 @@ int read_d88_image_file(d88_image* image, const char* path)
         }
         return -1;
     }
-    int result = read_d88_image_from_buffer(image, buffer, static_cast<int32_t>(size));
+    int result = read_d88_image_from_buffer(image, file.bytes, static_cast<int32_t>(file.size));
     if (result < 0)
         print_message("read image data error '%s'\n", path);
-    free(buffer);
+    // A file cut while it was read holds zeros where it was cut: a short
+    // read, whatever the parse made of them.
+    if (mapped_file_was_cut(&file)) {
+        if (result >= 0)
+            free_d88_image(image, 0);
+        print_message("read error '%s'\n", path);
+        result = -1;
+    }
+    unmap_whole_file(&file);
     return result;
 }

@@ -1,11 +1,13 @@
 #include "whole_file.h"
 
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 
 #ifndef _WIN32
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/mman.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -43,6 +45,76 @@ int read_exactly(int descriptor, uint8_t* buffer, size_t count)
         count -= static_cast<size_t>(got);
     }
     return 0;
+}
+
+// While a mapping is open, a fault past the end of a file that another
+// process cut shorter (SIGBUS) maps a page of zeros there and marks the
+// mapping as cut, so that the reader reports a short read instead of the
+// process ending. One mapping at a time is guarded; the others are read.
+struct guard_state {
+    uintptr_t start;  // the mapping's pages
+    uintptr_t end;
+    uintptr_t page_size;
+    volatile sig_atomic_t cut;
+    bool active;
+    struct sigaction previous;  // the action before the guard's
+};
+
+guard_state bus_guard = {0, 0, 0, 0, false, {}};
+
+void on_bus_error(int, siginfo_t* info, void*)
+{
+    uintptr_t address = reinterpret_cast<uintptr_t>(info->si_addr);
+    if (address >= bus_guard.start && address < bus_guard.end) {
+        void* page = reinterpret_cast<void*>(address & ~(bus_guard.page_size - 1));
+        if (mmap(page, bus_guard.page_size, PROT_READ, MAP_PRIVATE | MAP_ANONYMOUS | MAP_FIXED, -1,
+                 0) != MAP_FAILED) {
+            bus_guard.cut = 1;
+            return;
+        }
+    }
+    // Not the mapping's: the fault comes again, to the action before.
+    sigaction(SIGBUS, &bus_guard.previous, nullptr);
+}
+
+// The file's size bytes mapped read-only, their pages brought in at once,
+// with the guard set; null where no mapping is to be had (the guard is
+// taken, or the system refuses).
+const uint8_t* map_guarded(int descriptor, size_t size)
+{
+    if (bus_guard.active)
+        return nullptr;
+#ifdef MAP_POPULATE
+    const int flags = MAP_PRIVATE | MAP_POPULATE;
+#else
+    const int flags = MAP_PRIVATE;
+#endif
+    void* mapped = mmap(nullptr, size, PROT_READ, flags, descriptor, 0);
+    if (mapped == MAP_FAILED)
+        return nullptr;
+    struct sigaction action = {};
+    action.sa_sigaction = on_bus_error;
+    action.sa_flags = SA_SIGINFO;
+    sigemptyset(&action.sa_mask);
+    long page_size = sysconf(_SC_PAGESIZE);
+    bus_guard.start = reinterpret_cast<uintptr_t>(mapped);
+    bus_guard.page_size = page_size > 0 ? static_cast<uintptr_t>(page_size) : 4096;
+    bus_guard.end =
+        bus_guard.start + ((size + bus_guard.page_size - 1) & ~(bus_guard.page_size - 1));
+    bus_guard.cut = 0;
+    if (sigaction(SIGBUS, &action, &bus_guard.previous) != 0) {
+        munmap(mapped, size);
+        return nullptr;
+    }
+    bus_guard.active = true;
+    return static_cast<const uint8_t*>(mapped);
+}
+
+void release_guard()
+{
+    sigaction(SIGBUS, &bus_guard.previous, nullptr);
+    bus_guard.active = false;
+    bus_guard.start = bus_guard.end = 0;
 }
 
 #endif
@@ -93,6 +165,63 @@ int read_whole_file(const char* path, size_t size_limit, uint8_t** bytes, size_t
 
 #ifndef _WIN32
 
+namespace {
+
+// Opens path and takes its size from lseek: 0 with the descriptor open, or
+// -1 with *status set (and nothing open). An empty file fails as a short
+// read, before any buffer of 0 bytes is asked for.
+int open_sized_file(const char* path, size_t size_limit, int* descriptor, size_t* size,
+                    file_status* status)
+{
+    *status = {file_step_none, 0};
+    errno = 0;
+    *descriptor = open(path, O_RDONLY | O_CLOEXEC);
+    if (*descriptor < 0)
+        return fail(status, file_step_open, errno);
+    int result = 0;
+    off_t length = -1;
+    errno = 0;
+    if ((length = lseek(*descriptor, 0, SEEK_END)) < 0)
+        result = fail(status, file_step_seek_end, errno);
+    else if (lseek(*descriptor, 0, SEEK_SET) != 0)
+        result = fail(status, file_step_seek_set, errno);
+    else if (static_cast<unsigned long long>(length) > size_limit)
+        result = fail(status, file_step_too_large, 0);
+    else if (length == 0)
+        result = fail(status, file_step_read, 0);
+    if (result < 0) {
+        close(*descriptor);
+        return result;
+    }
+    *size = static_cast<size_t>(length);
+    return 0;
+}
+
+// Reads the size bytes of the open file into a new buffer and closes it:
+// 0, or -1 with *status set. A file that shrank since its size was taken
+// ends the reads early: a read error, as for any short read.
+int read_open_file(int descriptor, size_t size, size_t huge_page_minimum, uint8_t** bytes,
+                   file_status* status)
+{
+    uint8_t* buffer = allocate_file_buffer(size, huge_page_minimum);
+    if (buffer == nullptr) {
+        close(descriptor);
+        return fail(status, file_step_memory, ENOMEM);
+    }
+    errno = 0;
+    int read_result = read_exactly(descriptor, buffer, size);
+    int read_error = errno;
+    close(descriptor);
+    if (read_result < 0) {
+        free(buffer);
+        return fail(status, file_step_read, read_error);
+    }
+    *bytes = buffer;
+    return 0;
+}
+
+}  // namespace
+
 // POSIX: the size from lseek and the bytes from read(), with no stream
 // buffer between (a stream's seek to the end and back reads the last block
 // twice).
@@ -101,47 +230,49 @@ int read_whole_file(const char* path, size_t size_limit, size_t huge_page_minimu
 {
     *bytes = nullptr;
     *size = 0;
-    *status = {file_step_none, 0};
-    errno = 0;
-    int descriptor = open(path, O_RDONLY | O_CLOEXEC);
-    if (descriptor < 0)
-        return fail(status, file_step_open, errno);
-    int result = 0;
-    off_t length = -1;
-    errno = 0;
-    if ((length = lseek(descriptor, 0, SEEK_END)) < 0)
-        result = fail(status, file_step_seek_end, errno);
-    else if (lseek(descriptor, 0, SEEK_SET) != 0)
-        result = fail(status, file_step_seek_set, errno);
-    else if (static_cast<unsigned long long>(length) > size_limit)
-        result = fail(status, file_step_too_large, 0);
-    // An empty file has nothing to read: a short read, found before any
-    // allocation of 0 bytes.
-    else if (length == 0)
-        result = fail(status, file_step_read, 0);
-    if (result < 0) {
-        close(descriptor);
-        return result;
-    }
-    size_t file_size = static_cast<size_t>(length);
-    uint8_t* buffer = allocate_file_buffer(file_size, huge_page_minimum);
-    if (buffer == nullptr) {
-        close(descriptor);
-        return fail(status, file_step_memory, ENOMEM);
-    }
-    // A file that shrank since its size was taken ends the reads early: a
-    // read error, as for any short read.
-    errno = 0;
-    int read_result = read_exactly(descriptor, buffer, file_size);
-    int read_error = errno;
-    close(descriptor);
-    if (read_result < 0) {
-        free(buffer);
-        return fail(status, file_step_read, read_error);
-    }
-    *bytes = buffer;
+    int descriptor = -1;
+    size_t file_size = 0;
+    if (open_sized_file(path, size_limit, &descriptor, &file_size, status) < 0 ||
+        read_open_file(descriptor, file_size, huge_page_minimum, bytes, status) < 0)
+        return -1;
     *size = file_size;
     return 0;
+}
+
+int map_whole_file(const char* path, size_t size_limit, mapped_file* file, file_status* status)
+{
+    *file = {nullptr, 0, false};
+    int descriptor = -1;
+    size_t size = 0;
+    if (open_sized_file(path, size_limit, &descriptor, &size, status) < 0)
+        return -1;
+    const uint8_t* mapped = map_guarded(descriptor, size);
+    if (mapped != nullptr) {
+        close(descriptor);
+        *file = {mapped, size, true};
+        return 0;
+    }
+    uint8_t* bytes = nullptr;
+    if (read_open_file(descriptor, size, file_huge_page_minimum, &bytes, status) < 0)
+        return -1;
+    *file = {bytes, size, false};
+    return 0;
+}
+
+bool mapped_file_was_cut(const mapped_file* file)
+{
+    return file->mapped && bus_guard.cut != 0;
+}
+
+void unmap_whole_file(mapped_file* file)
+{
+    if (file->mapped) {
+        munmap(const_cast<uint8_t*>(file->bytes), file->size);
+        release_guard();
+    } else {
+        free(const_cast<uint8_t*>(file->bytes));
+    }
+    *file = {nullptr, 0, false};
 }
 
 int read_file_start(const char* path, uint8_t* buffer, size_t size, file_status* status)
@@ -219,6 +350,29 @@ int read_file_start(const char* path, uint8_t* buffer, size_t size, file_status*
     int read_error = errno;
     fclose(file);
     return items == 1 ? 0 : fail(status, file_step_read, read_error);
+}
+
+// Windows: no mapping; the bytes are read into a buffer.
+int map_whole_file(const char* path, size_t size_limit, mapped_file* file, file_status* status)
+{
+    uint8_t* bytes = nullptr;
+    size_t size = 0;
+    *file = {nullptr, 0, false};
+    if (read_whole_file(path, size_limit, &bytes, &size, status) < 0)
+        return -1;
+    *file = {bytes, size, false};
+    return 0;
+}
+
+bool mapped_file_was_cut(const mapped_file*)
+{
+    return false;
+}
+
+void unmap_whole_file(mapped_file* file)
+{
+    free(const_cast<uint8_t*>(file->bytes));
+    *file = {nullptr, 0, false};
 }
 
 #endif

@@ -45,6 +45,31 @@ int read_whole_file(const char* path, size_t size_limit, uint8_t** bytes, size_t
 int read_whole_file(const char* path, size_t size_limit, size_t huge_page_minimum, uint8_t** bytes,
                     size_t* size, file_status* status);
 
+// A whole file's bytes, mapped read-only where the system can (POSIX mmap)
+// or else read into a buffer of their own. A mapping shows the system's own
+// pages of the file, which are neither zeroed nor copied, as a fresh buffer
+// must be: on some machines that costs more than everything done with the
+// bytes. Another process that cuts the file shorter while it is mapped
+// would make the bytes past the cut unreadable (SIGBUS); while the mapping
+// is open they read as zeros instead, and mapped_file_was_cut says so. One
+// mapping at a time is guarded so; another is read into a buffer.
+struct mapped_file {
+    const uint8_t* bytes;
+    size_t size;
+    bool mapped;  // mapped, else read into a buffer
+};
+
+// Maps or reads the whole file at path, with the steps and limit of
+// read_whole_file: 0, or -1 with *status set.
+int map_whole_file(const char* path, size_t size_limit, mapped_file* file, file_status* status);
+
+// True when the file was cut shorter while it was mapped: its bytes are
+// not those of the file, which the caller treats as a short read.
+bool mapped_file_was_cut(const mapped_file* file);
+
+// Releases the bytes; the record is left empty.
+void unmap_whole_file(mapped_file* file);
+
 // Reads exactly size bytes from the start of the file into buffer (a
 // longer file is fine). 0, or -1 with *status set.
 int read_file_start(const char* path, uint8_t* buffer, size_t size, file_status* status);

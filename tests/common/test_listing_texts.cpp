@@ -2,6 +2,7 @@
 // end, line breaks and the Apple II keyword fields.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <set>
@@ -325,7 +326,8 @@ TEST(AppleIiKeywords, PrintUpToTheFirstSpace)
 // The whole-area check of a record against the text-by-text scan, on
 // records of random bytes drawn mostly from the rule's own characters and
 // NULs, with now and then a byte of any value: the same NULs, or the same
-// refusal, for every one-byte rule.
+// refusal, for every one-byte rule, and the texts without a line break
+// where the rule prints the others as their bytes.
 TEST(TextBounds, WholeAreaCheckFindsWhatTheTextScanFinds)
 {
     for (const talk_profile* profile :
@@ -350,6 +352,7 @@ TEST(TextBounds, WholeAreaCheckFindsWhatTheTextScanFinds)
                                               : static_cast<unsigned char>(next());
             }
             std::vector<unsigned> scanned;
+            unsigned no_break = 0;  // the texts without a line break, where it is told
             unsigned pos = profile->text_offset;
             for (unsigned k = 0; k < profile->stored_fields; k++) {
                 int behind = scan_talk_text(&rule, record.data(), pos);
@@ -358,15 +361,23 @@ TEST(TextBounds, WholeAreaCheckFindsWhatTheTextScanFinds)
                     break;
                 }
                 scanned.push_back(static_cast<unsigned>(behind) - 1);
+                auto text_end = record.begin() + behind - 1;
+                if (profile->char_rule != char_rule_table &&
+                    std::find(record.begin() + pos, text_end, profile->line_break) == text_end)
+                    no_break |= 1u << k;
                 pos = static_cast<unsigned>(behind);
             }
             unsigned nuls[talk_slot_count];
-            int result = split_talk_record(&rule, record.data(), nuls);
+            unsigned unbroken = 0;
+            int result = split_talk_record(&rule, record.data(), nuls, &unbroken);
             std::vector<unsigned> split;
             if (result == 0)
                 split.assign(nuls, nuls + profile->stored_fields);
             ASSERT_EQ(split, scanned)
                 << "record size " << profile->record_size << ", trial " << trial;
+            if (result == 0) {
+                ASSERT_EQ(unbroken, no_break) << "record size " << profile->record_size;
+            }
             refused += scanned.empty();
         }
         // Both outcomes were met often enough to tell the two apart.

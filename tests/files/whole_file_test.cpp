@@ -9,6 +9,11 @@
 #include <cstdlib>
 #include <fstream>
 
+#ifndef _WIN32
+#include <signal.h>
+#include <unistd.h>
+#endif
+
 #include "test_files.h"
 
 namespace {
@@ -53,6 +58,19 @@ TEST(WholeFile, ReadsTheFileOrSaysWhichStepFailed)
         EXPECT_EQ(whole_bytes, r.whole_failed == file_step_none ? *r.file : byte_vector());
         EXPECT_EQ(bytes == nullptr, r.whole_failed != file_step_none);
         free(bytes);
+
+        mapped_file mapped = {reinterpret_cast<uint8_t*>(&dir), 99, true};
+        file_status map_status = {file_step_write, -9};
+        EXPECT_EQ(map_whole_file(path.c_str(), r.limit, &mapped, &map_status),
+                  r.whole_failed == file_step_none ? 0 : -1);
+        EXPECT_EQ(std::vector<int>({map_status.failed, map_status.error_number}),
+                  std::vector<int>({r.whole_failed, r.error_number}));
+        byte_vector mapped_bytes = mapped.bytes == nullptr
+                                       ? byte_vector()
+                                       : byte_vector(mapped.bytes, mapped.bytes + mapped.size);
+        EXPECT_EQ(mapped_bytes, whole_bytes);
+        EXPECT_FALSE(mapped_file_was_cut(&mapped));
+        unmap_whole_file(&mapped);
 
         byte_vector start(r.start, 0xAA);
         file_status first = {file_step_write, -9};
@@ -102,6 +120,43 @@ TEST(WholeFile, AFileShorterThanItsSizeIsAShortRead)
     EXPECT_EQ(std::vector<int>({status.failed, status.error_number}),
               std::vector<int>({file_step_read, 0}));
     EXPECT_EQ(bytes, nullptr);
+    mapped_file mapped;
+    EXPECT_EQ(map_whole_file(path, SIZE_MAX, &mapped, &status), -1);
+    EXPECT_EQ(std::vector<int>({status.failed, status.error_number}),
+              std::vector<int>({file_step_read, 0}));
+}
+
+TEST(WholeFile, AMappedFileCutShorterReadsAsZerosAndSaysSo)
+{
+    const size_t page = static_cast<size_t>(sysconf(_SC_PAGESIZE));
+    byte_vector file(3 * page, 0x5A);
+    temp_dir dir;
+    std::string path = dir.file("image");
+    write_file(path, file);
+    struct sigaction before;
+    ASSERT_EQ(sigaction(SIGBUS, nullptr, &before), 0);
+    mapped_file mapped;
+    file_status status;
+    ASSERT_EQ(map_whole_file(path.c_str(), SIZE_MAX, &mapped, &status), 0);
+    ASSERT_TRUE(mapped.mapped);
+    // A second file while the first is mapped is read into a buffer.
+    mapped_file second;
+    ASSERT_EQ(map_whole_file(path.c_str(), SIZE_MAX, &second, &status), 0);
+    EXPECT_FALSE(second.mapped);
+    ASSERT_EQ(truncate(path.c_str(), static_cast<off_t>(page)), 0);
+    const volatile uint8_t* bytes = mapped.bytes;
+    byte_vector seen = {bytes[0], bytes[page - 1], bytes[page], bytes[3 * page - 1]};
+    EXPECT_EQ(seen, byte_vector({0x5A, 0x5A, 0, 0}));
+    EXPECT_TRUE(mapped_file_was_cut(&mapped));
+    EXPECT_EQ(byte_vector(second.bytes, second.bytes + second.size), file);
+    EXPECT_FALSE(mapped_file_was_cut(&second));
+    unmap_whole_file(&second);
+    unmap_whole_file(&mapped);
+    // The fault's action is what it was before.
+    struct sigaction after;
+    ASSERT_EQ(sigaction(SIGBUS, nullptr, &after), 0);
+    EXPECT_EQ(reinterpret_cast<void*>(after.sa_handler),
+              reinterpret_cast<void*>(before.sa_handler));
 }
 #endif
 
