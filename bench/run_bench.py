@@ -14,9 +14,15 @@
    of each sample as text and as JSON, and the import of that sample's full
    JSON export with --dry-run and with --output to a fresh path.
 
-Usage: bench/run_bench.py [--runs N]
+Usage: bench/run_bench.py [--runs N] [--before BUILD]
 The bench preset (build/bench: release flags, the benchmarks, no tests) is
-configured and built first.
+configured and built first. --before BUILD times the listing tools of
+another build beside these (section 1 and 2), for figures before and after
+a change, for example of an earlier commit:
+  git worktree add ../before COMMIT
+  cmake -S ../before -B ../before/build -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALK_BUILD_TESTS=OFF
+  cmake --build ../before/build
+  bench/run_bench.py --before ../before/build
 """
 
 import argparse
@@ -94,6 +100,8 @@ def output_size(command, cwd):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--runs", type=int, default=301, help="runs of each command (odd)")
+    parser.add_argument("--before", metavar="BUILD",
+                        help="a build folder whose listing tools are timed beside these")
     args = parser.parse_args()
 
     build = os.path.join(ROOT, "build", "bench")
@@ -121,19 +129,30 @@ def main():
 
         print(f"machine: {os.uname().machine}, {os.cpu_count()} cores, {os.uname().release}, "
               f"load average {' '.join(f'{x:.2f}' for x in os.getloadavg())}")
-        print(f"\nwall time, median of {args.runs} runs each; tool, cat and the floor in turn")
+        before = lambda name: os.path.join(os.path.abspath(args.before), "tools", name, name)
+        print(f"\nwall time, median of {args.runs} runs each; tool, cat and the floor in turn"
+              + (f", and the tool of {args.before} (before)" if args.before else ""))
         print(f"{'tool':8} {'tool ms':>9} {'cat ms':>9} {'ratio':>7} {'floor ms':>9} "
-              f"{'/floor':>7} {'instructions':>13}")
+              f"{'/floor':>7} {'instructions':>13}"
+              + (f" {'before ms':>10} {'ratio':>7} {'instructions':>13}" if args.before else ""))
         for name, command, inputs, _ in cases:
             listing = output_size(command, data)
             floor_command = [floor, str(listing)] + inputs
-            tool_s, cat_s, floor_s = paired([command, ["cat"] + inputs, floor_command],
-                                            args.runs, data)
+            commands = [command, ["cat"] + inputs, floor_command]
+            if args.before:
+                commands.append([before(name)] + command[1:])
+            times = paired(commands, args.runs, data)
+            tool_s, cat_s, floor_s = times[:3]
             lister_ms[name] = tool_s * 1000
             count = instructions(command, data)
-            print(f"{name:8} {tool_s * 1000:9.3f} {cat_s * 1000:9.3f} {tool_s / cat_s:7.2f} "
-                  f"{floor_s * 1000:9.3f} {tool_s / floor_s:7.2f} "
-                  f"{count if count is not None else 'n/a':>13}")
+            line = (f"{name:8} {tool_s * 1000:9.3f} {cat_s * 1000:9.3f} {tool_s / cat_s:7.2f} "
+                    f"{floor_s * 1000:9.3f} {tool_s / floor_s:7.2f} "
+                    f"{count if count is not None else 'n/a':>13}")
+            if args.before:
+                before_count = instructions(commands[3], data)
+                line += (f" {times[3] * 1000:10.3f} {times[3] / cat_s:7.2f} "
+                         f"{before_count if before_count is not None else 'n/a':>13}")
+            print(line)
         cat_count = instructions(["cat", "velk-britannia.xdf"], data)
         print(f"{'cat xdf':8} {'':9} {'':9} {'':7} {'':9} {'':7} "
               f"{cat_count if cat_count else 'n/a':>13}")

@@ -1,18 +1,25 @@
 #include "edition_table.h"
 
 #include <memory>
+#include <vector>
 
 #include "apple2_edition.h"
 #include "dos_edition.h"
 #include "pc8801_edition.h"
 #include "x68000_edition.h"
 
-const edition_entry* const talk_editions[talk_edition_count] = {
+namespace {
+
+const edition_entry* const editions[] = {
     &dos_edition,
     &apple2_edition,
     &pc8801_edition,
     &x68000_edition,
 };
+
+}  // namespace
+
+const edition_list talk_editions = {editions, sizeof editions / sizeof *editions};
 
 const edition_entry* find_edition(const std::string& name)
 {
@@ -32,9 +39,9 @@ std::string edition_name_list()
 
 const field_codec& edition_codec(const edition_entry* edition)
 {
-    static std::unique_ptr<field_codec> codecs[talk_edition_count];
+    static std::unique_ptr<field_codec> codecs[sizeof editions / sizeof *editions];
     size_t index = 0;
-    while (index + 1 < talk_edition_count && talk_editions[index] != edition)
+    while (index + 1 < talk_editions.count && talk_editions[index] != edition)
         index++;
     if (codecs[index] == nullptr) {
         codecs[index] = std::make_unique<field_codec>();

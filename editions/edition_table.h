@@ -61,9 +61,18 @@ struct edition_entry {
     record_location (*locate)(int town, int person);
 };
 
-// The editions in the order of their names: dos, apple2, pc8801, x68000.
-enum { talk_edition_count = 4 };
-extern const edition_entry* const talk_editions[talk_edition_count];
+// The editions, as the table of editions lists them (dos, apple2, pc8801,
+// x68000), for loops over them all.
+struct edition_list {
+    const edition_entry* const* entries;
+    size_t count;
+
+    const edition_entry* const* begin() const { return entries; }
+    const edition_entry* const* end() const { return entries + count; }
+    const edition_entry* operator[](size_t index) const { return entries[index]; }
+};
+
+extern const edition_list talk_editions;
 
 // The edition of a name, or null.
 const edition_entry* find_edition(const std::string& name);

@@ -10,6 +10,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "format_table.h"
 #include "record_update.h"
@@ -19,8 +20,18 @@
 namespace {
 
 struct loaded_samples {
-    talk_input inputs[talk_edition_count];
+    std::vector<talk_input> inputs = std::vector<talk_input>(talk_editions.count);
 };
+
+// The sample of an edition in the folder that make_samples writes.
+std::string sample_of(const edition_entry* edition)
+{
+    const std::string name = edition->name;
+    return name == "dos"      ? "dos"
+           : name == "apple2" ? "velktown.dsk"
+           : name == "pc8801" ? "velk-towne.d88"
+                              : "velk-britannia.xdf";
+}
 
 // The sample data of every edition, written once to a folder of its own
 // and loaded as talkdata loads its inputs.
@@ -32,10 +43,9 @@ loaded_samples* load_samples()
             .string();
     if (write_sample_data(folder) < 0)
         abort();
-    const char* const inputs[talk_edition_count] = {"dos", "velktown.dsk", "velk-towne.d88",
-                                                    "velk-britannia.xdf"};
-    for (int e = 0; e < talk_edition_count; e++)
-        if (load_talk_input(folder + "/" + inputs[e], talk_editions[e], 0, &samples.inputs[e]) < 0)
+    for (size_t e = 0; e < talk_editions.count; e++)
+        if (load_talk_input(folder + "/" + sample_of(talk_editions[e]), talk_editions[e], 0,
+                            &samples.inputs[e]) < 0)
             abort();
     std::error_code error;
     std::filesystem::remove_all(folder, error);
@@ -49,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     static loaded_samples* samples = load_samples();
     if (size == 0)
         return 0;
-    talk_input& input = samples->inputs[data[0] % talk_edition_count];
+    talk_input& input = samples->inputs[data[0] % talk_editions.count];
     std::string text(reinterpret_cast<const char*>(data + 1), size - 1);
 
     std::vector<uint8_t> before = input.records;
