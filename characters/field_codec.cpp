@@ -164,7 +164,7 @@ std::string encode_table_character(const field_codec& codec, char32_t c, std::st
         return std::string(1, static_cast<char>(c));
     if (codec.profile->char_rule == char_rule_table) {
         char32_t kana, mark;
-        if (split_voicing_mark(c, &kana, &mark) && codec.codes[kana] >= 0)
+        if (split_voicing_mark(c, &kana, &mark) && codec.codes[kana] >= 0 && codec.codes[mark] >= 0)
             return std::string(1, static_cast<char>(codec.codes[kana])) +
                    static_cast<char>(codec.codes[mark]);
     } else {

@@ -207,10 +207,12 @@ void prepare_talk_text_rule(const talk_profile* profile, talk_text_rule* rule)
     prepare_text_runs(rule);
 }
 
-int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsigned pos)
+int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsigned pos,
+                   unsigned* stop)
 {
     const unsigned end = rule->profile->text_end;
     const unsigned char* kind = rule->kind;
+    unsigned failed = end;  // where the scan stops when it fails: end, for no NUL
     if (rule->profile->char_rule != char_rule_sjis) {
         // No pairs: every byte up to the NUL is a character of its own.
         // Four bytes a step, with one test of the end.
@@ -235,29 +237,31 @@ int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsi
             pos++;
         if (pos < end && kind[record[pos]] == talk_byte_end)
             return static_cast<int>(pos) + 1;
-        return -1;
-    }
-    if (pos >= end)
-        return -1;
-    // Below the last byte, a pair's trail byte lies before end; the last
-    // byte can only be the NUL, as a character there would leave none.
-    const unsigned last = end - 1;
-    while (pos < last) {
-        unsigned char byte_kind = kind[record[pos]];
-        if (byte_kind >= talk_byte_plain) {  // one character
-            pos += 1;
-        } else if (byte_kind == talk_byte_lead) {  // a Shift-JIS pair
-            if (!rule->trail[record[pos + 1]])
-                return -1;
-            pos += 2;
-        } else if (byte_kind == talk_byte_end) {
-            return static_cast<int>(pos) + 1;
-        } else {
-            return -1;
+        failed = pos;
+    } else if (pos < end) {
+        // Below the last byte, a pair's trail byte lies before end; the
+        // last byte can only be the NUL, as a character there would leave
+        // none.
+        const unsigned last = end - 1;
+        while (pos < last) {
+            unsigned char byte_kind = kind[record[pos]];
+            if (byte_kind >= talk_byte_plain) {  // one character
+                pos += 1;
+            } else if (byte_kind == talk_byte_lead && rule->trail[record[pos + 1]]) {
+                pos += 2;  // a Shift-JIS pair
+            } else if (byte_kind == talk_byte_end) {
+                return static_cast<int>(pos) + 1;
+            } else {
+                break;  // an invalid byte, or a lead byte without its trail
+            }
         }
+        if (pos == last && kind[record[pos]] == talk_byte_end)
+            return static_cast<int>(pos) + 1;
+        // A character in the last byte leaves no room for the NUL.
+        failed = pos < end && kind[record[pos]] < talk_byte_plain ? pos : end;
     }
-    if (pos == last && kind[record[pos]] == talk_byte_end)
-        return static_cast<int>(pos) + 1;
+    if (stop != nullptr)
+        *stop = failed;
     return -1;
 }
 

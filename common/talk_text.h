@@ -58,8 +58,12 @@ struct talk_text_rule {
 void prepare_talk_text_rule(const talk_profile* profile, talk_text_rule* rule);
 
 // Checks the text that starts at pos: the position behind its NUL, or -1
-// when a byte is invalid or no NUL lies below the profile's text_end.
-int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsigned pos);
+// when a byte is invalid or no NUL lies below the profile's text_end. When
+// it fails, *stop (where given) receives the position of the byte that
+// failed (an invalid byte, or a Shift-JIS lead byte without its trail), or
+// text_end when the text has no NUL.
+int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsigned pos,
+                   unsigned* stop = nullptr);
 
 // Checks the profile's stored texts of a record at once, for a rule with
 // runs: nuls[k] is the position of the NUL that ends stored text k, and

@@ -1,7 +1,7 @@
 #include "edition_table.h"
 
+#include <map>
 #include <memory>
-#include <vector>
 
 #include "apple2_edition.h"
 #include "dos_edition.h"
@@ -39,13 +39,11 @@ std::string edition_name_list()
 
 const field_codec& edition_codec(const edition_entry* edition)
 {
-    static std::unique_ptr<field_codec> codecs[sizeof editions / sizeof *editions];
-    size_t index = 0;
-    while (index + 1 < talk_editions.count && talk_editions[index] != edition)
-        index++;
-    if (codecs[index] == nullptr) {
-        codecs[index] = std::make_unique<field_codec>();
-        prepare_field_codec(edition->profile, edition->title, codecs[index].get());
+    static std::map<const edition_entry*, std::unique_ptr<field_codec>> codecs;
+    std::unique_ptr<field_codec>& codec = codecs[edition];
+    if (codec == nullptr) {
+        codec = std::make_unique<field_codec>();
+        prepare_field_codec(edition->profile, edition->title, codec.get());
     }
-    return *codecs[index];
+    return *codec;
 }

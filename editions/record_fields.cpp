@@ -12,6 +12,22 @@ std::string hex_byte(unsigned value)
     return text;
 }
 
+// Why a text failed the listing's check at stop, in words: its field, the
+// byte and where it lies.
+std::string text_problem(const field_codec& codec, const uint8_t* record, const char* field,
+                         unsigned stop)
+{
+    const unsigned end = codec.profile->text_end;
+    if (stop >= end)
+        return std::string(field) + ": no NUL before offset " + std::to_string(end);
+    if (codec.rule.kind[record[stop]] == talk_byte_lead)
+        return std::string(field) + ": Shift-JIS lead byte " + hex_byte(record[stop]) +
+               " at offset " + std::to_string(stop) + " has no valid trail byte before offset " +
+               std::to_string(end);
+    return std::string(field) + ": byte " + hex_byte(record[stop]) + " at offset " +
+           std::to_string(stop) + " is not a character of the " + codec.edition_title + " edition";
+}
+
 }  // namespace
 
 // clang-format off
@@ -65,41 +81,19 @@ int split_record_fields(const field_codec& codec, const uint8_t* record, record_
         *problem = question_flag_problem(hex_byte(flag));
         return -1;
     }
-    const char* edition = codec.edition_title;
     unsigned pos = profile->text_offset;
     const unsigned end = profile->text_end;
     for (unsigned k = 0; k < profile->stored_fields; k++) {
         unsigned slot = profile->field_order[k];
-        const char* field = field_names[slot];
-        unsigned start = pos;
-        for (;;) {
-            if (pos >= end) {
-                *problem = std::string(field) + ": no NUL before offset " + std::to_string(end);
-                return -1;
-            }
-            unsigned char kind = codec.rule.kind[record[pos]];
-            if (kind == talk_byte_end)
-                break;
-            if (kind == talk_byte_invalid) {
-                *problem = std::string(field) + ": byte " + hex_byte(record[pos]) + " at offset " +
-                           std::to_string(pos) + " is not a character of the " + edition +
-                           " edition";
-                return -1;
-            }
-            if (kind == talk_byte_lead) {
-                if (pos + 1 >= end || !codec.rule.trail[record[pos + 1]]) {
-                    *problem = std::string(field) + ": Shift-JIS lead byte " +
-                               hex_byte(record[pos]) + " at offset " + std::to_string(pos) +
-                               " has no valid trail byte before offset " + std::to_string(end);
-                    return -1;
-                }
-                pos++;
-            }
-            pos++;
+        unsigned stop = end;
+        int behind = scan_talk_text(&codec.rule, record, pos, &stop);
+        if (behind < 0) {
+            *problem = text_problem(codec, record, field_names[slot], stop);
+            return -1;
         }
-        fields->start[slot] = start;
-        fields->length[slot] = pos - start;
-        pos++;  // the NUL
+        fields->start[slot] = pos;
+        fields->length[slot] = static_cast<unsigned>(behind) - 1 - pos;
+        pos = static_cast<unsigned>(behind);
     }
     fields->text_end = pos;
     if (profile->keyword_offsets != nullptr) {

@@ -218,6 +218,20 @@ std::string edits_mismatch(const talk_input& input, const edits_file& edits)
     return "";
 }
 
+// The problem of an edit that names no record or field of a talk record,
+// which no reader lets through, or an empty string.
+std::string edit_out_of_range(const record_edit& edit)
+{
+    if (edit.town < 0 || edit.town >= talk_town_count || edit.person < 0 ||
+        edit.person >= talk_person_count)
+        return edit.place + ": no record " + std::to_string(edit.town) + "/" +
+               std::to_string(edit.person);
+    for (const field_edit& field : edit.fields)
+        if (field.slot < 0 || field.slot >= talk_slot_count)
+            return edit.place + ": no field " + std::to_string(field.slot);
+    return "";
+}
+
 }  // namespace
 
 void apply_edits(talk_input* input, const edits_file& edits, import_plan* plan)
@@ -226,6 +240,13 @@ void apply_edits(talk_input* input, const edits_file& edits, import_plan* plan)
     if (!mismatch.empty()) {
         plan->problems.push_back(mismatch);
         return;
+    }
+    for (const record_edit& edit : edits.records) {
+        std::string problem = edit_out_of_range(edit);
+        if (!problem.empty()) {
+            plan->problems.push_back(problem);
+            return;
+        }
     }
     std::vector<gathered_record> gathered(talk_record_count);
     gather_edits(*input, edits, &gathered, &plan->problems);

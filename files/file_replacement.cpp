@@ -294,7 +294,8 @@ int stage_file_replacement(const char* path, const uint8_t* bytes, size_t size,
         return fail(status, file_step_memory, ENOMEM);
     }
     FILE* file = nullptr;
-    create_beside(target, create_file_at, &file, new_name, new_name_size, status);
+    if (create_beside(target, create_file_at, &file, new_name, new_name_size, status) < 0)
+        file = nullptr;
     if (file != nullptr && existed)
         restrict_new_file(file, target);
     if (file == nullptr || write_and_close(file, bytes, size, status) < 0) {
