@@ -58,7 +58,7 @@ void prepare_byte_texts(field_codec* codec)
             text = exported_as(byte_escape(code));  // met only in keywords and unchecked texts
             continue;
         }
-        if (profile->char_rule == char_rule_ascii || profile->char_rule == char_rule_apple2) {
+        if (talk_rule_prints_bytes(profile->char_rule)) {
             text = exported_as(code == escape_start ? byte_escape(code)
                                                     : std::string(1, static_cast<char>(code)));
             continue;
@@ -249,8 +249,7 @@ int encode_string(const field_codec& codec, const std::string& text, bool keywor
             *bytes += static_cast<char>(codec.profile->line_break);
             continue;
         }
-        if (codec.profile->char_rule == char_rule_table ||
-            codec.profile->char_rule == char_rule_sjis) {
+        if (!talk_rule_prints_bytes(codec.profile->char_rule)) {
             std::string code = encode_table_character(codec, c, &failure->reason);
             if (code.empty())
                 return -1;
@@ -340,8 +339,7 @@ std::string show_talk_text(const field_codec& codec, const uint8_t* text, size_t
         } else if (kind == talk_byte_break) {
             character = '\n';
         } else if (kind == talk_byte_plain) {
-            bool table =
-                profile->char_rule == char_rule_table || profile->char_rule == char_rule_sjis;
+            bool table = !talk_rule_prints_bytes(profile->char_rule);
             character = table ? entry_character(profile->char_table[byte]) : byte;
         }
         if (character == 0)

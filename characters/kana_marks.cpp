@@ -39,11 +39,14 @@ char32_t join_voicing_mark(char32_t kana, char32_t mark)
 bool split_voicing_mark(char32_t character, char32_t* kana, char32_t* mark)
 {
     if (character == katakana_vu) {
-        *kana = katakana_u, *mark = voiced_mark;
+        *kana = katakana_u;
+        *mark = voiced_mark;
     } else if (holds(voiced, character)) {
-        *kana = character - 1, *mark = voiced_mark;
+        *kana = character - 1;
+        *mark = voiced_mark;
     } else if (holds(semi_voiced, character)) {
-        *kana = character - 2, *mark = semi_voiced_mark;
+        *kana = character - 2;
+        *mark = semi_voiced_mark;
     } else {
         return false;
     }

@@ -45,8 +45,7 @@ int split_talk_texts(const talk_text_rule* rule, const unsigned char* record, ta
         unsigned unbroken = 0;
         if (split_talk_record(rule, record, nuls, &unbroken) < 0)
             return -1;
-        const bool byte_rule =
-            profile->char_rule == char_rule_ascii || profile->char_rule == char_rule_apple2;
+        const bool byte_rule = talk_rule_prints_bytes(profile->char_rule);
         for (unsigned k = 0; k < profile->stored_fields; k++) {
             const unsigned slot = profile->field_order[k];
             slots->text[slot] = record + pos;

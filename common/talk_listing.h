@@ -37,6 +37,13 @@ enum talk_slot {
     talk_slot_count
 };
 
+// True for the rules whose texts print as their own bytes (DOS, Apple II);
+// the others look each code up in a character table.
+inline bool talk_rule_prints_bytes(talk_char_rule rule)
+{
+    return rule == char_rule_ascii || rule == char_rule_apple2;
+}
+
 // Under char_rule_sjis the bytes below this are one-byte game codes, looked
 // up in a table of as many entries; the others start Shift-JIS pairs.
 enum { talk_sjis_table_size = 0x80 };

@@ -70,8 +70,8 @@ void prepare_text_runs(talk_text_rule* rule)
 {
     rule->run_count = 0;
     const talk_profile* profile = rule->profile;
+    // The area is read in whole blocks: it must hold one.
     if (profile->char_rule == char_rule_sjis ||
-        profile->text_end - profile->text_offset > talk_text_area_limit ||
         profile->text_end - profile->text_offset < talk_block_size)
         return;
 #if defined(__SSE2__)
@@ -277,8 +277,7 @@ int split_talk_record(const talk_text_rule* rule, const unsigned char* record, u
     const unsigned char* area = record + start;
     // The line breaks are told for the rules whose texts print as their
     // bytes where they hold none.
-    const bool byte_rule =
-        profile->char_rule == char_rule_ascii || profile->char_rule == char_rule_apple2;
+    const bool byte_rule = talk_rule_prints_bytes(profile->char_rule);
     switch (rule->run_count * 2 + byte_rule) {
     case 2:
         result = split_area<1, false>(rule, area, length, fields, nuls, unbroken);

@@ -39,7 +39,7 @@ static_assert(sizeof(talk_glyph) == 4, "one four-byte entry per byte value");
 // bytes at a time (SSE2): the bytes a text may hold are a few runs of byte
 // values, each kept as a 16-byte row of its first value and one of its
 // length less one.
-enum { talk_run_limit = 4, talk_block_size = 16, talk_text_area_limit = 512 };
+enum { talk_run_limit = 4, talk_block_size = 16 };
 
 struct talk_text_rule {
     const talk_profile* profile;

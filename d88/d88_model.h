@@ -57,6 +57,16 @@ enum {
     d88_media_2hd = 0x20,
 };
 
+inline bool is_d88_write_protect_flag(uint8_t flag)
+{
+    return flag == d88_not_protected || flag == d88_protected;
+}
+
+inline bool is_d88_media_type(uint8_t media)
+{
+    return media == d88_media_2d || media == d88_media_2dd || media == d88_media_2hd;
+}
+
 struct d88_sector {
     uint8_t cylinder;           // C
     uint8_t head;               // H

@@ -3,9 +3,15 @@
 // from the start of the disk; every comparison on them is signed.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 
 #include "d88_model.h"
+
+// True when bytes begin as a D88 image does: a first disk header whose disk
+// size the bytes hold and whose write-protect and media bytes are values the
+// format knows. It reads nothing else and prints nothing.
+bool looks_like_d88_image(const uint8_t* bytes, size_t size);
 
 // Reads the whole file and parses it into image, which must be empty.
 // The number of disks read, or -1.

@@ -111,13 +111,12 @@ int read_d88_disk_from_buffer(d88_disk* disk, const uint8_t* disk_start, int32_t
                       static_cast<unsigned>(disk->disk_size));
         return -1;
     }
-    if (disk->write_protect != d88_not_protected && disk->write_protect != d88_protected) {
+    if (!is_d88_write_protect_flag(disk->write_protect)) {
         print_message("illegal data: [%.17s] write protect flag = 0x%02X\n", disk->name,
                       disk->write_protect);
         return -1;
     }
-    if (disk->media_type != d88_media_2d && disk->media_type != d88_media_2dd &&
-        disk->media_type != d88_media_2hd) {
+    if (!is_d88_media_type(disk->media_type)) {
         print_message("illegal data: [%.17s] disk type = 0x%02X\n", disk->name, disk->media_type);
         return -1;
     }

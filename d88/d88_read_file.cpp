@@ -35,16 +35,21 @@ int read_d88_image_file(d88_image* image, const char* path)
         }
         return -1;
     }
-    int result = read_d88_image_from_buffer(image, file.bytes, static_cast<int32_t>(file.size));
-    if (result < 0)
-        print_message("read image data error '%s'\n", path);
     // A file cut while it was read holds zeros where it was cut: a short
-    // read, whatever the parse made of them.
-    if (mapped_file_was_cut(&file)) {
+    // read, whatever the parse made of them, so the parse's lines are held
+    // until that is known.
+    message_hold hold;
+    hold_messages(&hold);
+    int result = read_d88_image_from_buffer(image, file.bytes, static_cast<int32_t>(file.size));
+    const bool cut = mapped_file_was_cut(&file);
+    release_messages(&hold, !cut);
+    if (cut) {
         if (result >= 0)
             free_d88_image(image, 0);
         print_message("read error '%s'\n", path);
         result = -1;
+    } else if (result < 0) {
+        print_message("read image data error '%s'\n", path);
     }
     unmap_whole_file(&file);
     return result;

@@ -49,3 +49,13 @@ int read_d88_image_from_buffer(d88_image* image, const uint8_t* buffer, int32_t 
         image->disk_count++;
     }
 }
+
+bool looks_like_d88_image(const uint8_t* bytes, size_t size)
+{
+    if (bytes == nullptr || size < d88_short_header_size)
+        return false;
+    uint32_t disk_size = d88::read_le32(bytes + d88_disk_size_offset);
+    return disk_size >= d88_short_header_size && disk_size <= size &&
+           is_d88_write_protect_flag(bytes[d88_write_protect_offset]) &&
+           is_d88_media_type(bytes[d88_media_type_offset]);
+}

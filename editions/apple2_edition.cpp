@@ -45,7 +45,17 @@ record_location locate_apple2(int town, int person)
 
 }  // namespace
 
+// clang-format off
 const edition_entry apple2_edition = {
-    "apple2",     "Apple II",  &talk_profile_apple2, false,         false,
-    claim_apple2, load_apple2, write_apple2,         locate_apple2,
+    "apple2",                          // name
+    "Apple II",                        // title
+    "an Apple II .dsk image",          // input
+    &talk_profile_apple2,              // profile
+    false,                             // folder
+    false,                             // has_disks
+    claim_apple2,                      // claim
+    load_apple2,                       // load
+    write_apple2,                      // write
+    locate_apple2,                     // locate
 };
+// clang-format on

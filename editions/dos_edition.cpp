@@ -143,6 +143,17 @@ record_location locate_dos(int town, int person)
 
 }  // namespace
 
+// clang-format off
 const edition_entry dos_edition = {
-    "dos", "DOS", &talk_profile_dos, true, false, claim_dos, load_dos, write_dos, locate_dos,
+    "dos",                             // name
+    "DOS",                             // title
+    "a folder of DOS town files",      // input
+    &talk_profile_dos,                 // profile
+    true,                              // folder
+    false,                             // has_disks
+    claim_dos,                         // claim
+    load_dos,                          // load
+    write_dos,                         // write
+    locate_dos,                        // locate
 };
+// clang-format on

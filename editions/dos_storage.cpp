@@ -1,7 +1,7 @@
 #include "dos_storage.h"
 
 #include "message_lines.h"
-#include "whole_file.h"
+#include "storage_start.h"
 
 #ifdef _WIN32
 #include <direct.h>
@@ -37,15 +37,9 @@ int read_talk_files(const char* directory, unsigned char* buffer)
         print_message("error: chdir '%s'\n", directory);
         return -1;
     }
-    for (int town = 0; town < talk_town_count; town++) {
-        const char* name = talk_file_names[town];
-        file_status status;
-        if (read_file_start(name, buffer + town * town_file_bytes, town_file_bytes, &status) < 0) {
-            print_message(
-                status.failed == file_step_open ? "error: open '%s'\n" : "error: read '%s'\n",
-                name);
+    for (int town = 0; town < talk_town_count; town++)
+        if (read_storage_start(talk_file_names[town], buffer + town * town_file_bytes,
+                               town_file_bytes) < 0)
             return -1;
-        }
-    }
     return 0;
 }

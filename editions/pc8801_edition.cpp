@@ -12,25 +12,11 @@
 
 namespace {
 
-// The first disk header of a D88 image: a disk size that the file holds,
-// and write-protect and media bytes of the values the format knows.
-bool looks_like_d88(const uint8_t* bytes, size_t size)
-{
-    if (size < d88_short_header_size)
-        return false;
-    uint32_t disk_size = d88::read_le32(bytes + d88_disk_size_offset);
-    uint8_t protect = bytes[d88_write_protect_offset];
-    uint8_t media = bytes[d88_media_type_offset];
-    return disk_size >= d88_short_header_size && disk_size <= size &&
-           (protect == d88_not_protected || protect == d88_protected) &&
-           (media == d88_media_2d || media == d88_media_2dd || media == d88_media_2hd);
-}
-
 input_claim claim_pc8801(const input_probe& probe)
 {
     if (probe.folder)
         return claim_none;
-    if (looks_like_d88(probe.bytes, probe.size))
+    if (looks_like_d88_image(probe.bytes, probe.size))
         return claim_contents;
     return has_extension(*probe.path, ".d88") ? claim_name : claim_none;
 }
@@ -139,7 +125,17 @@ record_location locate_pc8801(int town, int person)
 
 }  // namespace
 
+// clang-format off
 const edition_entry pc8801_edition = {
-    "pc8801",     "PC-8801",   &talk_profile_pc8801, false,         true,
-    claim_pc8801, load_pc8801, write_pc8801,         locate_pc8801,
+    "pc8801",                          // name
+    "PC-8801",                         // title
+    "a D88 image",                     // input
+    &talk_profile_pc8801,              // profile
+    false,                             // folder
+    true,                              // has_disks
+    claim_pc8801,                      // claim
+    load_pc8801,                       // load
+    write_pc8801,                      // write
+    locate_pc8801,                     // locate
 };
+// clang-format on

@@ -99,7 +99,17 @@ record_location locate_x68000(int town, int person)
 
 }  // namespace
 
+// clang-format off
 const edition_entry x68000_edition = {
-    "x68000",     "X68000",    &talk_profile_x68000, false,         false,
-    claim_x68000, load_x68000, write_x68000,         locate_x68000,
+    "x68000",                          // name
+    "X68000",                          // title
+    "an XDF image",                    // input
+    &talk_profile_x68000,              // profile
+    false,                             // folder
+    false,                             // has_disks
+    claim_x68000,                      // claim
+    load_x68000,                       // load
+    write_x68000,                      // write
+    locate_x68000,                     // locate
 };
+// clang-format on

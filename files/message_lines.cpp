@@ -3,6 +3,7 @@
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 
 namespace {
 
@@ -23,6 +24,73 @@ void get_message_sink(message_sink* sink, void** context)
 {
     *sink = current_sink;
     *context = current_context;
+}
+
+namespace {
+
+void hold_line(void* context, const char* line);
+
+// The lines held, each on its own (as sinks take lines), to the sink there
+// was before the hold, which takes the lines from now on.
+void pass_on_held(message_hold* hold)
+{
+    set_message_sink(hold->saved_sink, hold->saved_context);
+    for (size_t at = 0; at < hold->size;) {
+        size_t end = at;
+        while (end < hold->size && hold->lines[end] != '\n')
+            end++;
+        print_message("%.*s\n", static_cast<int>(end - at), hold->lines + at);
+        at = end + 1;
+    }
+    hold->size = 0;
+}
+
+// The sink of a hold: the line joins those held.
+void hold_line(void* context, const char* line)
+{
+    message_hold* hold = static_cast<message_hold*>(context);
+    size_t length = strlen(line);
+    if (!hold->passing && hold->size + length > hold->capacity) {
+        size_t capacity = (hold->size + length) * 2;
+        char* grown = static_cast<char*>(realloc(hold->lines, capacity));
+        if (grown != nullptr) {
+            hold->lines = grown;
+            hold->capacity = capacity;
+        } else {
+            pass_on_held(hold);
+            hold->passing = true;
+        }
+    }
+    if (hold->passing) {
+        set_message_sink(hold->saved_sink, hold->saved_context);
+        print_message("%s", line);
+        set_message_sink(hold_line, hold);
+        return;
+    }
+    memcpy(hold->lines + hold->size, line, length);
+    hold->size += length;
+}
+
+}  // namespace
+
+void hold_messages(message_hold* hold)
+{
+    get_message_sink(&hold->saved_sink, &hold->saved_context);
+    hold->lines = nullptr;
+    hold->size = hold->capacity = 0;
+    hold->passing = false;
+    set_message_sink(hold_line, hold);
+}
+
+void release_messages(message_hold* hold, bool print)
+{
+    if (print)
+        pass_on_held(hold);
+    else
+        set_message_sink(hold->saved_sink, hold->saved_context);
+    free(hold->lines);
+    hold->lines = nullptr;
+    hold->size = hold->capacity = 0;
 }
 
 void print_message(const char* format, ...)

@@ -62,6 +62,9 @@ struct guard_state {
 
 guard_state bus_guard = {0, 0, 0, 0, false, {}};
 
+// mmap is not on POSIX's list of calls safe in a signal handler; here
+// (glibc, Linux) it is one system call that touches no state of the
+// process's own, and the fault it answers comes from a plain read.
 void on_bus_error(int, siginfo_t* info, void*)
 {
     uintptr_t address = reinterpret_cast<uintptr_t>(info->si_addr);

@@ -23,16 +23,6 @@ struct loaded_samples {
     std::vector<talk_input> inputs = std::vector<talk_input>(talk_editions.count);
 };
 
-// The sample of an edition in the folder that make_samples writes.
-std::string sample_of(const edition_entry* edition)
-{
-    const std::string name = edition->name;
-    return name == "dos"      ? "dos"
-           : name == "apple2" ? "velktown.dsk"
-           : name == "pc8801" ? "velk-towne.d88"
-                              : "velk-britannia.xdf";
-}
-
 // The sample data of every edition, written once to a folder of its own
 // and loaded as talkdata loads its inputs.
 loaded_samples* load_samples()
@@ -44,8 +34,8 @@ loaded_samples* load_samples()
     if (write_sample_data(folder) < 0)
         abort();
     for (size_t e = 0; e < talk_editions.count; e++)
-        if (load_talk_input(folder + "/" + sample_of(talk_editions[e]), talk_editions[e], 0,
-                            &samples.inputs[e]) < 0)
+        if (load_talk_input(folder + "/" + sample_input(talk_editions[e]->name), talk_editions[e],
+                            0, &samples.inputs[e]) < 0)
             abort();
     std::error_code error;
     std::filesystem::remove_all(folder, error);

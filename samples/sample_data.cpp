@@ -134,14 +134,33 @@ void make_x68000_sample(const std::string& path)
 
 }  // namespace
 
+const char* sample_input(const std::string& edition)
+{
+    // clang-format off
+    static const struct {
+        const char* edition;
+        const char* input;
+    } inputs[] = {
+        {"dos",    "dos"},
+        {"apple2", "velktown.dsk"},
+        {"pc8801", "velk-towne.d88"},
+        {"x68000", "velk-britannia.xdf"},
+    };
+    // clang-format on
+    for (const auto& entry : inputs)
+        if (edition == entry.edition)
+            return entry.input;
+    return nullptr;
+}
+
 int write_sample_data(const std::string& folder)
 {
     try {
         std::filesystem::create_directories(folder);
-        make_dos_sample(folder + "/dos");
-        make_apple2_sample(folder + "/velktown.dsk");
-        make_pc8801_sample(folder + "/velk-towne.d88");
-        make_x68000_sample(folder + "/velk-britannia.xdf");
+        make_dos_sample(folder + "/" + sample_input("dos"));
+        make_apple2_sample(folder + "/" + sample_input("apple2"));
+        make_pc8801_sample(folder + "/" + sample_input("pc8801"));
+        make_x68000_sample(folder + "/" + sample_input("x68000"));
     } catch (const std::exception& error) {
         printf("make_samples: %s\n", error.what());
         return -1;

@@ -10,3 +10,7 @@
 // Writes the samples into folder (made when missing): 0, or -1 after
 // printing why.
 int write_sample_data(const std::string& folder);
+
+// The sample input of an edition (its name in the table of editions) in
+// that folder: "dos", "velktown.dsk", ...; null for a name without one.
+const char* sample_input(const std::string& edition);

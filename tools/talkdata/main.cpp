@@ -41,7 +41,19 @@ std::vector<std::string> edition_names()
 }
 
 // "A, B or C" (conjunction "or")
-std::string joined(const std::vector<std::string>& words, const std::string& conjunction = "or")
+std::string joined(const std::vector<std::string>& words, const std::string& conjunction = "or");
+
+// The inputs of the editions: "a folder of DOS town files, ... or an XDF image"
+std::string edition_inputs()
+{
+    std::vector<std::string> inputs;
+    for (const edition_entry* edition : talk_editions)
+        inputs.push_back(edition->input);
+    return joined(inputs);
+}
+
+// "A, B or C" (conjunction "or")
+std::string joined(const std::vector<std::string>& words, const std::string& conjunction)
 {
     std::string text;
     for (size_t i = 0; i < words.size(); i++)
@@ -187,10 +199,7 @@ int main(int argc, char** argv)
     bool join_marks = false;
     CLI::App* export_command =
         app.add_subcommand("export", "write the talk data of INPUT in UTF-8 on standard output");
-    export_command
-        ->add_option("INPUT", export_input.path,
-                     "a folder of DOS town files, an Apple II .dsk, a D88 or an XDF image")
-        ->required();
+    export_command->add_option("INPUT", export_input.path, edition_inputs())->required();
     export_command->add_option("--format", format, format_help())
         ->check(CLI::IsMember(format_names(true)));
     export_command->add_flag("--join-marks", join_marks,

@@ -22,6 +22,18 @@ std::string line_place(size_t line, std::string_view text, size_t byte)
     return "line " + std::to_string(line) + ", column " + std::to_string(column_at(text, byte));
 }
 
+// The escapes as a message names them: "\\\\, \\t, \\n and \\r".
+std::string known_escapes()
+{
+    std::string text;
+    for (size_t i = 0; i < tsv_escape_count; i++)
+        text += std::string(i == 0                     ? ""
+                            : i + 1 < tsv_escape_count ? ", "
+                                                       : " and ") +
+                '\\' + tsv_escape_codes[i].letter;
+    return text;
+}
+
 // Undoes tsv_escape; false at the first unknown escape (its byte in *bad).
 bool tsv_unescape(std::string_view cell, std::string* text, size_t* bad)
 {
@@ -35,24 +47,16 @@ bool tsv_unescape(std::string_view cell, std::string* text, size_t* bad)
             i = end - 1;
             continue;
         }
-        char next = i + 1 < cell.size() ? cell[i + 1] : '\0';
-        switch (next) {
-        case '\\':
-            *text += '\\';
-            break;
-        case 't':
-            *text += '\t';
-            break;
-        case 'n':
-            *text += '\n';
-            break;
-        case 'r':
-            *text += '\r';
-            break;
-        default:
+        const char next = i + 1 < cell.size() ? cell[i + 1] : '\0';
+        const tsv_escape_code* code = nullptr;
+        for (const tsv_escape_code& candidate : tsv_escape_codes)
+            if (candidate.letter == next)
+                code = &candidate;
+        if (code == nullptr || next == '\0') {
             *bad = i;
             return false;
         }
+        *text += code->byte;
         i++;
     }
     return true;
@@ -134,8 +138,8 @@ void read_tsv_edits(const std::string& text, edits_file* edits, std::vector<std:
         std::string value;
         size_t bad = 0;
         if (!tsv_unescape(cell[4], &value, &bad)) {
-            problems->push_back(line_place(number, line, starts[4] + bad) +
-                                ": unknown escape (\\\\, \\t, \\n and \\r are known)");
+            problems->push_back(line_place(number, line, starts[4] + bad) + ": unknown escape (" +
+                                known_escapes() + " are known)");
             continue;
         }
         if (record.town < 0 || record.person < 0 || slot < 0)

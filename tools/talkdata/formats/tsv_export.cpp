@@ -9,6 +9,13 @@ const char* const column_names[tsv_columns] = {"town", "town_label", "person", "
 
 }  // namespace
 
+const tsv_escape_code tsv_escape_codes[tsv_escape_count] = {
+    {'\\', '\\'},
+    {'\t', 't'},
+    {'\n', 'n'},
+    {'\r', 'r'},
+};
+
 std::string tsv_header_row(const char* separator)
 {
     std::string row;
@@ -22,22 +29,18 @@ std::string tsv_escape(const std::string& text)
     std::string out;
     out.reserve(text.size());
     for (char c : text) {
-        switch (c) {
-        case '\\':
-            out += "\\\\";
-            break;
-        case '\t':
-            out += "\\t";
-            break;
-        case '\n':
-            out += "\\n";
-            break;
-        case '\r':
-            out += "\\r";
-            break;
-        default:
+        // Only the backslash and control bytes can have an escape.
+        const tsv_escape_code* code = nullptr;
+        if (c == '\\' || static_cast<unsigned char>(c) < 0x20)
+            for (const tsv_escape_code& candidate : tsv_escape_codes)
+                if (candidate.byte == c)
+                    code = &candidate;
+        if (code == nullptr) {
             out += c;
+            continue;
         }
+        out += '\\';
+        out += code->letter;
     }
     return out;
 }

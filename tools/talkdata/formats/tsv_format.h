@@ -20,6 +20,15 @@ enum { tsv_columns = 5 };
 // The names of the columns joined by separator: "town\ttown_label..."
 std::string tsv_header_row(const char* separator);
 
+// The escapes of a TSV cell: each byte and the letter that stands for it
+// after a backslash.
+struct tsv_escape_code {
+    char byte;
+    char letter;
+};
+enum { tsv_escape_count = 4 };
+extern const tsv_escape_code tsv_escape_codes[tsv_escape_count];
+
 // A text in a TSV cell: backslash, tab, line feed and carriage return
 // written as \\, \t, \n and \r.
 std::string tsv_escape(const std::string& text);
