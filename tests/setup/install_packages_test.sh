@@ -5,10 +5,16 @@
 # exit code and the log.
 #   install_packages_test.sh SOURCE_DIR
 set -uo pipefail
-script="$1/setup/install-packages"
-list="$1/setup/packages.txt"
 work=$(mktemp -d)
+chmod 755 "$work"
 trap 'rm -rf "$work"' EXIT
+# A copy that an ordinary user can read, wherever the sources are.
+mkdir -m 755 "$work/setup"
+cp "$1/setup/install-packages" "$1/setup/packages.txt" "$work/setup/"
+chmod 755 "$work/setup/install-packages"
+chmod 644 "$work/setup/packages.txt"
+script="$work/setup/install-packages"
+list="$work/setup/packages.txt"
 failures=0
 
 # The packages of a part of the list, as one line.
@@ -32,21 +38,45 @@ for p in $STUB_INSTALLED; do
 done
 exit 1
 STUB
-  if [ "$2" = with-apt ]; then
+  if [ "$2" != without-apt ]; then
     printf '#!/bin/bash\necho "apt-get $*" >> "$STUB_LOG"\n' > "$dir/apt-get"
-    printf '#!/bin/bash\necho "sudo" >> "$STUB_LOG"\nexec "$@"\n' > "$dir/sudo"
   fi
-  chmod +x "$dir"/*
+  if [ "$2" = with-apt ]; then
+    # sudo VAR=value... COMMAND: the variables, then the command.
+    cat > "$dir/sudo" <<'STUB'
+#!/bin/bash
+echo "sudo" >> "$STUB_LOG"
+while [[ "$1" == *=* ]]; do export "$1"; shift; done
+exec "$@"
+STUB
+  fi
+  chmod 755 "$dir" "$dir"/*
   echo "$dir"
 }
 
-# expect NAME STUBS INSTALLED PART EXIT OUTPUT LOG
+# The command that runs the script as an ordinary user: as it is when this
+# test runs as one, else through setpriv (empty where there is none).
+as_user=()
+if [ "$EUID" -eq 0 ]; then
+  setpriv=$(command -v setpriv || true)
+  [ -z "$setpriv" ] || as_user=("$setpriv" --reuid=65534 --regid=65534 --clear-groups)
+fi
+
+# expect NAME STUBS INSTALLED PART EXIT OUTPUT LOG [as-user]
 expect() {
   local name="$1" stubs="$2" installed="$3" part="$4" exit_expected="$5"
-  local out_expected="$6" log_expected="$7"
+  local out_expected="$6" log_expected="$7" runner=()
+  if [ "${8:-}" = as-user ]; then
+    if [ "$EUID" -eq 0 ] && [ ${#as_user[@]} -eq 0 ]; then
+      echo "skipped: $name (no setpriv to run as an ordinary user)"
+      return
+    fi
+    runner=("${as_user[@]}")
+  fi
   : > "$work/log"
+  chmod 666 "$work/log"
   local out status log
-  out=$(PATH="$stubs" STUB_INSTALLED="$installed" STUB_LOG="$work/log" /bin/bash "$script" "$part" 2>&1)
+  out=$(PATH="$stubs" STUB_INSTALLED="$installed" STUB_LOG="$work/log" "${runner[@]}" /bin/bash "$script" "$part" 2>&1)
   status=$?
   log=$(< "$work/log")
   if [ "$status" != "$exit_expected" ] || [ "$out" != "$out_expected" ] || [ "$log" != "$log_expected" ]; then
@@ -63,6 +93,7 @@ expect() {
 }
 
 apt=$(make_stubs apt with-apt)
+no_sudo=$(make_stubs no-sudo without-sudo)
 bare=$(make_stubs bare without-apt)
 run=$(packages_of run)
 all=$(packages_of run test)
@@ -80,7 +111,12 @@ expect "the test part adds what the tests need" "$apt" "$run" test 0 \
   "setup: installing the Debian packages that the programs and the tests need and this machine lacks: $(packages_of test)" \
   "$(root update)"$'\n'"$(root "install -y --no-install-recommends $(packages_of test)")"
 expect "without apt-get the missing packages are named" "$bare" "" run 1 \
-  "setup: this machine has no apt-get. Install these packages (their Debian names) or what your system calls them, then run this again: $run" ""
+  "setup: this machine has no apt-get. Install these packages with its own package manager (these are Debian's names; other systems may name them otherwise), then run this again: $run" ""
+expect "an ordinary user installs through sudo" "$apt" "${run/g++/}" run 0 \
+  "setup: installing the Debian packages that the programs and the demo need and this machine lacks: g++" \
+  "sudo"$'\n'"apt-get update"$'\n'"sudo"$'\n'"apt-get install -y --no-install-recommends g++" as-user
+expect "an ordinary user without sudo is told what to run as root" "$no_sudo" "${run/g++/}" run 1 \
+  "setup: installing packages needs root, and there is no sudo. As root, run:"$'\n'"  apt-get update && apt-get install --no-install-recommends g++" "" as-user
 expect "a part that does not exist" "$apt" "" all 2 "usage: setup/install-packages run|test" ""
 
 [ "$failures" -eq 0 ] || { echo "$failures cases failed"; exit 1; }
