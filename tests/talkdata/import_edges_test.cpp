@@ -221,10 +221,12 @@ TEST(TalkdataImport, TownsAndPersonsOutsideZeroToFifteenAreRefused)
          "e.json: records[2].town: no town 0 to 15\n"
          "e.json: records[3].person: no person 0 to 15\n"
          "e.json: 4 problems: nothing written\n"},
-        {"dos", "e.tsv", tsv_header + "16\tPaws\t0\tjob\tA\n" + "12\tPaws\t-1\tjob\tA\n",
+        {"dos", "e.tsv",
+         tsv_header + "16\tPaws\t0\tjob\tA\n" + "12\tPaws\t-1\tjob\tA\n" + "12\tPaws\t16\tjob\tA\n",
          "e.tsv: line 2, column 1: town '16' does not exist (0 to 15)\n"
          "e.tsv: line 3, column 9: person '-1' does not exist (0 to 15)\n"
-         "e.tsv: 2 problems: nothing written\n"},
+         "e.tsv: line 4, column 9: person '16' does not exist (0 to 15)\n"
+         "e.tsv: 3 problems: nothing written\n"},
     };
     for (const refused_case& c : cases)
         expect_refused(c);

@@ -445,3 +445,55 @@ TEST(Talkdata, ImportedImagesPassOtherTools)
 }
 
 }  // namespace
+
+namespace {
+
+struct telling_case {
+    const char* name;    // the input's name
+    const char* source;  // the sample it is made of, or "" for zeros
+    size_t size;         // bytes of the source kept (0: all), or of zeros
+    const char* told;    // the edition it is read as, or "" where it fails
+    std::string errors;  // standard error, "E" standing for the name
+};
+
+TEST(Talkdata, TheContentsTellTheEditionBeforeTheName)
+{
+    const telling_case cases[] = {
+        {"image.d88", "velk-britannia.xdf", 0, "x68000", ""},
+        {"image.xdf", "velk-towne.d88", 0, "pc8801", ""},
+        {"plain.img", "", 70000, "apple2", ""},
+        // Where the contents fit no image, the name tells, so that a
+        // damaged image is reported as what it is.
+        {"cut.d88", "velk-towne.d88", 200000, "",
+         "E: illegal data: [TOWNE           ] disk size = 0x000552B0\nE: read disk 1 error\n"
+         "E: not a readable D88 image\n"},
+        {"zeros.xdf", "", 70000, "",
+         "E: unsupported image 'zeros.xdf'\nE: not a readable FAT12 image\n"},
+        {"tiny", "", 100, "",
+         "E: 100 bytes: too short for any edition's talk data (name the edition with --edition)\n"},
+    };
+    for (const telling_case& c : cases) {
+        temp_dir dir;
+        byte_vector bytes(c.size, 0);
+        if (*c.source != '\0') {
+            bytes = read_file(sample_folder() + "/" + c.source);
+            if (c.size > 0)
+                bytes.resize(c.size);
+        }
+        write_file(dir.file(c.name), bytes);
+        process_result exported = talkdata({"export", "--format", "json", c.name}, dir.path());
+        std::string errors;
+        for (size_t at = 0; at < c.errors.size(); at = c.errors.find('\n', at) + 1)
+            errors +=
+                std::string(c.name) + c.errors.substr(at + 1, c.errors.find('\n', at) + 1 - at - 1);
+        EXPECT_EQ(exported.err, talkdata_lines(errors)) << c.name;
+        if (*c.told != '\0') {
+            EXPECT_EQ(exported.exit_code, 0) << c.name;
+            EXPECT_EQ(nlohmann::json::parse(exported.out)["edition"], c.told) << c.name;
+        } else {
+            EXPECT_EQ(exported.exit_code, 1) << c.name;
+        }
+    }
+}
+
+}  // namespace
