@@ -60,7 +60,10 @@ int compare_records(const std::vector<exported_record>& a, const std::vector<exp
         records_differing += differs;
     }
     fwrite(text.data(), 1, text.size(), out);
-    print_message("compared %zu records, %zu fields: %d fields in %d records differ\n", count,
-                  count * talk_slot_count, fields_differing, records_differing);
+    std::string summary = "compared " + std::to_string(count) + " records, " +
+                          std::to_string(count * talk_slot_count) +
+                          " fields: " + std::to_string(fields_differing) + " fields in " +
+                          std::to_string(records_differing) + " records differ";
+    print_message("%s\n", summary.c_str());
     return fields_differing;
 }
