@@ -79,13 +79,13 @@ unsigned char* write_keyword_field(unsigned char* out, const unsigned char* fiel
     return out;
 }
 
-unsigned char* write_talk_slot(talk_writer* writer, unsigned char* out, const talk_text_rule* rule,
-                               const talk_slots* slots, unsigned slot)
+// A field: its label, its text and the line end. The caller has made room
+// for the whole record.
+inline unsigned char* put_talk_slot(unsigned char* out, const talk_text_rule* rule,
+                                    const talk_slots* slots, unsigned slot)
 {
     const talk_profile* profile = rule->profile;
-    // Room for the label, the text as it prints at most and its line end.
     const size_t length = slots->length[slot];
-    out = talk_room_for(writer, out, talk_label_room + talk_text_expansion * length + 2);
     out = put_talk_label(out, rule, slot);
     bool keyword = profile->keyword_offsets != nullptr &&
                    (slot == talk_slot_keyword1 || slot == talk_slot_keyword2);
@@ -101,12 +101,20 @@ unsigned char* write_talk_slot(talk_writer* writer, unsigned char* out, const ta
     return out;
 }
 
-// "[town][person]" and the header bytes in hex.
-unsigned char* write_record_heading(talk_writer* writer, unsigned char* out,
-                                    const talk_profile* profile, const unsigned char* record,
-                                    int town, int person)
+// The most that one record prints: its heading (within the margin), twelve
+// labels (each stored as talk_label_room bytes), the texts at their most,
+// each with the byte that a four-byte glyph store may run over and its line
+// end, and the blank line.
+size_t talk_record_room(const talk_profile* profile)
 {
-    out = talk_room(writer, out);
+    return talk_writer_margin + talk_slot_count * (talk_label_room + 2) +
+           talk_text_expansion * profile->record_size + 1;
+}
+
+// "[town][person]" and the header bytes in hex; the caller has made room.
+unsigned char* put_record_heading(unsigned char* out, const talk_profile* profile,
+                                  const unsigned char* record, int town, int person)
+{
     *out++ = '[';
     out = put_talk_text(out, town_labels[town]);
     out = put_talk_text(out, "][");
@@ -173,6 +181,7 @@ int print_talk_data(const talk_profile* profile, talk_record_fetch fetch, void* 
     prepare_talk_text_rule(profile, &rule);
     talk_writer writer;
     start_talk_writer(&writer);
+    const size_t record_room = talk_record_room(profile);
     for (int town = 0; town < talk_town_count; town++) {
         for (int person = 0; person < talk_person_count; person++) {
             talk_location location = {0, 0, 0};
@@ -189,8 +198,8 @@ int print_talk_data(const talk_profile* profile, talk_record_fetch fetch, void* 
                 print_illegal_data(profile, town, person, &location);
                 return -1;
             }
-            writer.cursor =
-                write_record_heading(&writer, writer.cursor, profile, record, town, person);
+            unsigned char* out = talk_room_for(&writer, writer.cursor, record_room);
+            writer.cursor = put_record_heading(out, profile, record, town, person);
 
             talk_slots slots = {};
             if (split_talk_texts(&rule, record, &slots) < 0) {
@@ -198,15 +207,14 @@ int print_talk_data(const talk_profile* profile, talk_record_fetch fetch, void* 
                 print_illegal_data(profile, town, person, &location);
                 return -1;
             }
-            unsigned char* out = writer.cursor;
+            out = writer.cursor;
             for (unsigned slot = 0; slot < talk_slot_question; slot++) {
-                out = write_talk_slot(&writer, out, &rule, &slots, slot);
+                out = put_talk_slot(out, &rule, &slots, slot);
                 if (slot == question_after) {
                     for (unsigned q = talk_slot_question; q < talk_slot_count; q++)
-                        out = write_talk_slot(&writer, out, &rule, &slots, q);
+                        out = put_talk_slot(out, &rule, &slots, q);
                 }
             }
-            out = talk_room(&writer, out);
             *out++ = '\n';
             writer.cursor = out;
         }
