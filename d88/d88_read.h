@@ -9,8 +9,9 @@
 #include "d88_model.h"
 
 // True when bytes begin as a D88 image does: a first disk header whose disk
-// size the bytes hold and whose write-protect and media bytes are values the
-// format knows. It reads nothing else and prints nothing.
+// size the bytes hold, whose write-protect and media bytes are values the
+// format knows and whose track offsets lie inside the disk. It reads
+// nothing else and prints nothing.
 bool looks_like_d88_image(const uint8_t* bytes, size_t size);
 
 // Reads the whole file and parses it into image, which must be empty.

@@ -55,7 +55,17 @@ bool looks_like_d88_image(const uint8_t* bytes, size_t size)
     if (bytes == nullptr || size < d88_short_header_size)
         return false;
     uint32_t disk_size = d88::read_le32(bytes + d88_disk_size_offset);
-    return disk_size >= d88_short_header_size && disk_size <= size &&
-           is_d88_write_protect_flag(bytes[d88_write_protect_offset]) &&
-           is_d88_media_type(bytes[d88_media_type_offset]);
+    if (disk_size < d88_short_header_size || disk_size > size ||
+        !is_d88_write_protect_flag(bytes[d88_write_protect_offset]) ||
+        !is_d88_media_type(bytes[d88_media_type_offset]))
+        return false;
+    // Every track offset of the shorter table is 0 or lies behind a header
+    // and inside the disk, as the reader wants them.
+    for (int slot = 0; slot < d88_short_track_count; slot++) {
+        uint32_t offset =
+            d88::read_le32(bytes + d88_track_table_offset + d88_track_entry_size * slot);
+        if (offset != 0 && (offset < d88_short_header_size || offset >= disk_size))
+            return false;
+    }
+    return true;
 }

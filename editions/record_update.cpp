@@ -75,7 +75,18 @@ int encode_field(const record_rebuild& rebuild, unsigned slot, const std::string
     uint8_t field[talk_keyword_size];
     if (encode_keyword_field(*rebuild.codec, text, field, failure) < 0)
         return -1;
-    bytes->assign(reinterpret_cast<const char*>(field), talk_keyword_size);
+    // The game and the listing end a keyword at its first space: a new
+    // keyword that goes on after one would not be what it says.
+    const std::string padded(reinterpret_cast<const char*>(field), talk_keyword_size);
+    const size_t space = padded.find(static_cast<char>(talk_keyword_padding));
+    if (space != std::string::npos &&
+        padded.find_first_not_of(static_cast<char>(talk_keyword_padding), space) !=
+            std::string::npos) {
+        failure->character = space + 1;
+        failure->reason = "a keyword ends at its first space, and this one goes on after it";
+        return -1;
+    }
+    *bytes = padded;
     return 0;
 }
 

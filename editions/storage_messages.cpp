@@ -2,7 +2,10 @@
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstring>
+
+#include "utf8.h"
 
 namespace {
 
@@ -58,6 +61,26 @@ bool is_folder(const std::string& path)
 {
     struct stat info;
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
+}
+
+std::string printable_text(const std::string& text)
+{
+    std::string out;
+    size_t pos = 0;
+    while (pos < text.size()) {
+        size_t start = pos;
+        char32_t c;
+        if (next_utf8(text, &pos, &c) && c >= 0x20 && c != 0x7F && !(c >= 0x80 && c < 0xA0)) {
+            out.append(text, start, pos - start);
+            continue;
+        }
+        // One byte at a time: the rest of a bad sequence is looked at anew.
+        pos = start + 1;
+        char escape[8];
+        snprintf(escape, sizeof escape, "{%02X}", static_cast<unsigned char>(text[start]));
+        out += escape;
+    }
+    return out;
 }
 
 std::vector<std::string> split_lines(const std::string& text)

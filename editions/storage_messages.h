@@ -26,6 +26,11 @@ std::string describe_write_failure(const file_status& status, bool in_place);
 // True for a folder (which opens and reads as nothing on some systems).
 bool is_folder(const std::string& path);
 
+// A text taken from an input, as a message shows it: each control byte and
+// each byte that is no part of a UTF-8 character written as {XX}, so that
+// nothing of it acts on the terminal.
+std::string printable_text(const std::string& text);
+
 // The lines of text, without their "\n".
 std::vector<std::string> split_lines(const std::string& text);
 

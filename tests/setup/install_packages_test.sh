@@ -20,7 +20,7 @@ failures=0
 # The packages of a part of the list, as one line.
 packages_of() {
   local parts=" $* " line_part package rest out=()
-  while read -r line_part package rest; do
+  while read -r line_part package rest || [ -n "$line_part" ]; do
     case "$line_part" in '' | '#'*) continue ;; esac
     [[ "$parts" == *" $line_part "* ]] && out+=("$package")
   done < "$list"
@@ -63,6 +63,7 @@ if [ "$EUID" -eq 0 ]; then
 fi
 
 # expect NAME STUBS INSTALLED PART EXIT OUTPUT LOG [as-user]
+# ($script names the installer, beside its package list.)
 expect() {
   local name="$1" stubs="$2" installed="$3" part="$4" exit_expected="$5"
   local out_expected="$6" log_expected="$7" runner=()
@@ -118,5 +119,18 @@ expect "an ordinary user installs through sudo" "$apt" "${run/g++/}" run 0 \
 expect "an ordinary user without sudo is told what to run as root" "$no_sudo" "${run/g++/}" run 1 \
   "setup: installing packages needs root, and there is no sudo. As root, run:"$'\n'"  apt-get update && apt-get install --no-install-recommends g++" "" as-user
 expect "a part that does not exist" "$apt" "" all 2 "usage: setup/install-packages run|test" ""
+
+# Lists as an editor may leave them: a CR LF line end, blanks, no line end
+# after the last line; and a line without its package.
+mkdir -m 755 "$work/odd"
+cp "$work/setup/install-packages" "$work/odd/"
+printf '# a list\r\nrun  cmake \r\n\ttest\tvalgrind\nrun g++' > "$work/odd/packages.txt"
+script="$work/odd/install-packages"
+expect "a list with CR LF, blanks and no last line end" "$apt" "" test 0 \
+  "setup: installing the Debian packages that the programs and the tests need and this machine lacks: cmake valgrind g++" \
+  "$(root update)"$'\n'"$(root "install -y --no-install-recommends cmake valgrind g++")"
+printf 'run cmake\nrun\n' > "$work/odd/packages.txt"
+expect "a line without its package" "$apt" "" run 2 \
+  "setup: $work/odd/packages.txt, line 2: not a part (run or test) and a package" ""
 
 [ "$failures" -eq 0 ] || { echo "$failures cases failed"; exit 1; }

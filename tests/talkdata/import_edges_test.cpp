@@ -248,8 +248,17 @@ TEST(TalkdataImport, TextsThatAreNoCharactersOfTheEditionAreRefusedByName)
         {"dos", "e.json",
          "{\"records\": [{\"town\": 1, \"person\": 2, \"fields\": {\"job\": \"A\xC3\x28\"}}]}",
          "e.json: malformed JSON at line 1, column 60: syntax error while parsing value - invalid "
-         "string: ill-formed UTF-8 byte; last read: '\"A\\xC3('\n"
+         "string: ill-formed UTF-8 byte; last read: '\"A{C3}('\n"
          "e.json: 1 problem: nothing written\n"},
+        // What the messages quote of an edits file cannot act on a terminal.
+        {"dos", "e.tsv",
+         tsv_header + "12\tPaws\t3\tjo\x1B]0;b\a\tA\n" + "12\tPa\x9Bws\t3\tjob\tA\n",
+         "e.tsv: line 2, column 11: field 'jo{1B}]0;b{07}' does not exist\n"
+         "e.tsv: line 3, column 4: town 12 is Paws, not Pa{9B}ws\n"
+         "e.tsv: 2 problems: nothing written\n"},
+        {"velktown.dsk", "e.tsv", tsv_header + tsv_row(12, 3, "keyword1", "AB CD"),
+         "e.tsv: line 2: [Paws][3] keyword1, character 3: a keyword ends at its first space, and "
+         "this one goes on after it\ne.tsv: 1 problem: nothing written\n"},
         {"velk-britannia.xdf", "e.tsv", tsv_header + tsv_row(12, 3, "job", "{817F}"),
          "e.tsv: line 2: [Paws][3] job, character 1: {817F} is not a character of the X68000 "
          "edition\n"

@@ -96,6 +96,21 @@ std::string listing_block(const nlohmann::json& record, bool japanese)
     return block + "\n";
 }
 
+TEST(Talkdata, TextExportShowsAppleIiKeywordsAsTheListingDoes)
+{
+    // Stored keywords with a space inside: the listing ends each at its
+    // first space, and so does the text export.
+    temp_dir dir;
+    write_file(
+        dir.file("kw.dsk"), make_dsk_image(make_talk_buffer(talk_edition::apple2, [](int, int) {
+            return make_talk_record(talk_edition::apple2, {0, 0, 0, 0},
+                                    {"A", "", "", "", "", "AB CD", "", " X", "", "", "", ""});
+        })));
+    process_result exported = talkdata({"export", "kw.dsk"}, dir.path());
+    EXPECT_EQ(exported.exit_code, 0) << exported.err;
+    EXPECT_EQ(exported.out, listing_in_utf8({"apple2", "kw.dsk", TALKDSK_PATH}, dir.path()));
+}
+
 TEST(Talkdata, JsonExportReadsBackAsTheListingsFields)
 {
     for (const edition_sample& sample : samples) {
@@ -452,24 +467,29 @@ struct telling_case {
     const char* name;    // the input's name
     const char* source;  // the sample it is made of, or "" for zeros
     size_t size;         // bytes of the source kept (0: all), or of zeros
+    std::string start;   // bytes put over its start
     const char* told;    // the edition it is read as, or "" where it fails
     std::string errors;  // standard error, "E" standing for the name
 };
 
 TEST(Talkdata, TheContentsTellTheEditionBeforeTheName)
 {
+    // Bytes that begin as a D88 disk header does, whose track offsets are
+    // a record's texts.
+    const std::string header_like = std::string(0x1C, '\0') + std::string("\x00\x10\x00\x00", 4);
     const telling_case cases[] = {
-        {"image.d88", "velk-britannia.xdf", 0, "x68000", ""},
-        {"image.xdf", "velk-towne.d88", 0, "pc8801", ""},
-        {"plain.img", "", 70000, "apple2", ""},
+        {"image.d88", "velk-britannia.xdf", 0, "", "x68000", ""},
+        {"image.xdf", "velk-towne.d88", 0, "", "pc8801", ""},
+        {"plain.img", "", 70000, "", "apple2", ""},
+        {"texts.dsk", "", 70000, header_like + "AAAAAAAA", "apple2", ""},
         // Where the contents fit no image, the name tells, so that a
         // damaged image is reported as what it is.
-        {"cut.d88", "velk-towne.d88", 200000, "",
+        {"cut.d88", "velk-towne.d88", 200000, "", "",
          "E: illegal data: [TOWNE           ] disk size = 0x000552B0\nE: read disk 1 error\n"
          "E: not a readable D88 image\n"},
-        {"zeros.xdf", "", 70000, "",
+        {"zeros.xdf", "", 70000, "", "",
          "E: unsupported image 'zeros.xdf'\nE: not a readable FAT12 image\n"},
-        {"tiny", "", 100, "",
+        {"tiny", "", 100, "", "",
          "E: 100 bytes: too short for any edition's talk data (name the edition with --edition)\n"},
     };
     for (const telling_case& c : cases) {
@@ -480,6 +500,7 @@ TEST(Talkdata, TheContentsTellTheEditionBeforeTheName)
             if (c.size > 0)
                 bytes.resize(c.size);
         }
+        std::copy(c.start.begin(), c.start.end(), bytes.begin());
         write_file(dir.file(c.name), bytes);
         process_result exported = talkdata({"export", "--format", "json", c.name}, dir.path());
         std::string errors;

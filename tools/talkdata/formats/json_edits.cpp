@@ -11,7 +11,7 @@
 #include "edition_table.h"
 #include "json_format.h"
 #include "record_fields.h"
-#include "utf8.h"
+#include "storage_messages.h"
 
 namespace {
 
@@ -31,26 +31,6 @@ bool is_one_of(const std::string& name, const char* const* names)
 std::string record_place(size_t index, const std::string& rest = "")
 {
     return "records[" + std::to_string(index) + "]" + rest;
-}
-
-// The text with each byte that is not part of a UTF-8 character written
-// as \xHH: the parser's messages quote the bytes it last read.
-std::string printable_utf8(const std::string& text)
-{
-    std::string out;
-    size_t pos = 0;
-    while (pos < text.size()) {
-        size_t start = pos;
-        char32_t c;
-        if (next_utf8(text, &pos, &c)) {
-            out.append(text, start, pos - start);
-            continue;
-        }
-        char escape[8];
-        snprintf(escape, sizeof escape, "\\x%02X", static_cast<unsigned char>(text[start]));
-        out += escape;
-    }
-    return out;
 }
 
 // Where the reader stands: inside which container of the document.
@@ -184,18 +164,19 @@ void take_key(json_reading* reading, std::string name)
         int slot = find_field(name);
         reading->slot = slot >= 0 ? std::optional<int>(slot) : std::nullopt;
         if (slot < 0)
-            reading->problems->push_back(record_place(index, ".fields") + ": no field '" + name +
-                                         "'");
+            reading->problems->push_back(record_place(index, ".fields") + ": no field '" +
+                                         printable_text(name) + "'");
         break;
     }
     case json_level::document:
         if (!is_one_of(name, document_keys))
-            reading->problems->push_back("unknown key '" + name +
+            reading->problems->push_back("unknown key '" + printable_text(name) +
                                          "' (a misspelt one would be ignored)");
         break;
     case json_level::record:
         if (!is_one_of(name, record_keys))
-            reading->problems->push_back(record_place(index) + ": unknown key '" + name +
+            reading->problems->push_back(record_place(index) + ": unknown key '" +
+                                         printable_text(name) +
                                          "' (a misspelt one would be ignored)");
         break;
     default:
@@ -282,9 +263,9 @@ void finish_record(json_reading* reading)
     else if (record.fields_invalid)
         problems.push_back(record_place(index, ".fields") + ": not an object");
     else if (record.label && *record.label != town_labels[record.edit.town])
-        problems.push_back(record_place(index, ".town_label") + ": town " +
-                           std::to_string(record.edit.town) + " is " +
-                           town_labels[record.edit.town] + ", not " + *record.label);
+        problems.push_back(
+            record_place(index, ".town_label") + ": town " + std::to_string(record.edit.town) +
+            " is " + town_labels[record.edit.town] + ", not " + printable_text(*record.label));
     else
         reading->edits->records.push_back(std::move(record.edit));
 }
@@ -339,7 +320,7 @@ public:
                      const nlohmann::detail::exception& error) override
     {
         // "[json.exception.parse_error.101] parse error at line 3, column 5: ..."
-        std::string what = printable_utf8(error.what());
+        std::string what = printable_text(error.what());
         size_t at = what.find(" at line ");
         reading_->problems->push_back("malformed JSON" +
                                       (at != std::string::npos ? what.substr(at) : ": " + what));

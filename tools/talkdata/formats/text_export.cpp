@@ -1,6 +1,7 @@
 // The listing's own layout in UTF-8: heading, header bytes in hex, the
 // labelled fields with the question block after its slot, a blank line.
 #include "cp932.h"
+#include "record_fields.h"
 #include "text_format.h"
 
 namespace {
@@ -19,6 +20,16 @@ void append_field(std::string* out, const std::string& label, const std::string&
     }
     out->append(text, start, std::string::npos);
     *out += '\n';
+}
+
+// A field as the listing shows it: an Apple II keyword up to its first
+// space (the export's string holds the bytes after it too).
+std::string listed(const talk_profile* profile, const exported_record& record, unsigned slot)
+{
+    const std::string& text = record.fields[slot];
+    if (!is_keyword_slot(profile, slot))
+        return text;
+    return text.substr(0, text.find(static_cast<char>(talk_keyword_padding)));
 }
 
 }  // namespace
@@ -48,10 +59,10 @@ void write_text_export(const talk_input& input, const std::vector<exported_recor
             break;
         unsigned question_after = talk_question_slot(record.header[0]);
         for (unsigned slot = talk_slot_name; slot < talk_slot_question; slot++) {
-            append_field(&text, labels[slot], record.fields[slot]);
+            append_field(&text, labels[slot], listed(profile, record, slot));
             if (slot == question_after)
                 for (unsigned q = talk_slot_question; q < talk_slot_count; q++)
-                    append_field(&text, labels[q], record.fields[q]);
+                    append_field(&text, labels[q], listed(profile, record, q));
         }
         text += '\n';
     }

@@ -3,6 +3,7 @@
 #include <string_view>
 
 #include "record_fields.h"
+#include "storage_messages.h"
 #include "tsv_format.h"
 
 namespace {
@@ -125,16 +126,16 @@ void read_tsv_edits(const std::string& text, edits_file* edits, std::vector<std:
         record.person = cell_number(cell[2], 0, talk_person_count - 1);
         int slot = find_field(std::string(cell[3]));
         if (record.town < 0)
-            problems->push_back(line_place(number, line, 0) + ": town '" + std::string(cell[0]) +
-                                "' does not exist (0 to " + std::to_string(talk_town_count - 1) +
-                                ")");
+            problems->push_back(line_place(number, line, 0) + ": town '" +
+                                printable_text(std::string(cell[0])) + "' does not exist (0 to " +
+                                std::to_string(talk_town_count - 1) + ")");
         if (record.person < 0)
             problems->push_back(line_place(number, line, starts[2]) + ": person '" +
-                                std::string(cell[2]) + "' does not exist (0 to " +
+                                printable_text(std::string(cell[2])) + "' does not exist (0 to " +
                                 std::to_string(talk_person_count - 1) + ")");
         if (slot < 0)
             problems->push_back(line_place(number, line, starts[3]) + ": field '" +
-                                std::string(cell[3]) + "' does not exist");
+                                printable_text(std::string(cell[3])) + "' does not exist");
         std::string value;
         size_t bad = 0;
         if (!tsv_unescape(cell[4], &value, &bad)) {
@@ -147,7 +148,7 @@ void read_tsv_edits(const std::string& text, edits_file* edits, std::vector<std:
         if (cell[1] != std::string_view(town_labels[record.town])) {
             problems->push_back(line_place(number, line, starts[1]) + ": town " +
                                 std::to_string(record.town) + " is " + town_labels[record.town] +
-                                ", not " + std::string(cell[1]));
+                                ", not " + printable_text(std::string(cell[1])));
             continue;
         }
         record.fields.push_back({slot, std::move(value)});
