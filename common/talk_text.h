@@ -66,9 +66,10 @@ int scan_talk_text(const talk_text_rule* rule, const unsigned char* record, unsi
                    unsigned* stop = nullptr);
 
 // Checks the profile's stored texts of a record at once, for a rule with
-// runs: nuls[k] is the position of the NUL that ends stored text k, and
-// bit k of *unbroken is set when that text holds no line break. 0, or -1
-// when a text holds a byte that is no character or has no NUL below
+// runs: nuls[k] is the position of the NUL that ends stored text k. Under
+// the rules whose texts print as their bytes, bit k of *unbroken is set
+// when that text holds no line break (under the others it stays 0). 0, or
+// -1 when a text holds a byte that is no character or has no NUL below
 // text_end, as scan_talk_text finds text by text.
 int split_talk_record(const talk_text_rule* rule, const unsigned char* record, unsigned* nuls,
                       unsigned* unbroken);
