@@ -29,12 +29,13 @@ int load_apple2(talk_input* input)
     return 0;
 }
 
-int write_apple2(talk_input* input, const std::vector<record_change>&, const std::string& output)
+int write_apple2(talk_input* input, const std::vector<record_change>&, const std::string& output,
+                 replacement_journal* journal)
 {
     std::vector<uint8_t> bytes(input->image.data, input->image.data + input->image.size);
     memcpy(bytes.data(), input->records.data(), input->records.size());
-    return replace_storage_file(output.empty() ? input->path : output, bytes.data(), bytes.size(),
-                                output.empty());
+    return stage_storage_file(journal, output.empty() ? input->path : output, bytes.data(),
+                              bytes.size(), output.empty());
 }
 
 record_location locate_apple2(int town, int person)

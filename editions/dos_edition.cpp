@@ -3,17 +3,13 @@
 #include "dos_edition.h"
 
 #include <cstring>
-#include <filesystem>
 #include <set>
-#include <system_error>
 
 #include "dos_storage.h"
-#include "file_replacement.h"
+#include "replacement_journal.h"
 #include "storage_messages.h"
 #include "storage_write.h"
 #include "talk_input.h"
-
-namespace fs = std::filesystem;
 
 namespace {
 
@@ -28,6 +24,10 @@ int load_dos(talk_input* input)
         report_error(input->path, "not a folder: the DOS edition is a folder of town files");
         return -1;
     }
+    // A folder that an import was writing when it was killed is made whole
+    // (all old or all new) before it is read.
+    if (finish_interrupted_import(input->path) < 0)
+        return -1;
     input->records.resize(talk_files_bytes);
     input->town_files.resize(talk_town_count);
     for (int town = 0; town < talk_town_count; town++) {
@@ -56,82 +56,50 @@ std::vector<uint8_t> town_file_bytes_now(const talk_input& input, int town)
     return bytes;
 }
 
-// Replaces the town files of the towns given; every new file is complete
-// before the first one replaces its target.
-int write_in_place(const talk_input& input, const std::set<int>& towns)
+// Stages the town files of the towns given, in place of the old ones.
+int write_in_place(const talk_input& input, const std::set<int>& towns,
+                   replacement_journal* journal)
 {
-    std::vector<file_replacement> staged;
-    std::vector<std::string> paths;
-    int result = 0;
     for (int town : towns) {
-        std::string path = input.path + "/" + talk_file_names[town];
         std::vector<uint8_t> bytes = town_file_bytes_now(input, town);
-        file_replacement replacement;
-        file_status status = {file_step_none, 0};
-        if (stage_file_replacement(path.c_str(), bytes.data(), bytes.size(), &replacement,
-                                   &status) < 0) {
-            report_error(path, describe_write_failure(status, true));
-            result = -1;
-            break;
-        }
-        staged.push_back(replacement);
-        paths.push_back(path);
+        if (stage_storage_file(journal, input.path + "/" + talk_file_names[town], bytes.data(),
+                               bytes.size(), true) < 0)
+            return -1;
     }
-    // After a failed rename the others are not put in place.
-    for (size_t i = 0; i < staged.size(); i++) {
-        if (result < 0) {
-            abandon_file_replacement(&staged[i]);
-            continue;
-        }
-        file_status status = {file_step_none, 0};
-        if (commit_file_replacement(&staged[i], &status) < 0) {
-            report_error(paths[i], describe_write_failure(status, true) +
-                                       (i > 0 ? " (the town files before it were replaced)" : ""));
-            result = -1;
-        }
-    }
-    return result;
+    return 0;
 }
 
-// A new folder holding all sixteen town files, made beside the output
-// under another name and renamed to it once complete.
-int write_new_folder(const talk_input& input, const std::string& output)
+// Stages a new folder holding all sixteen town files, made beside the
+// output under another name, which the commit renames to it.
+int write_new_folder(const talk_input& input, const std::string& output,
+                     replacement_journal* journal)
 {
-    char* staging = nullptr;
     file_status status = {file_step_none, 0};
-    if (create_folder_beside(output.c_str(), &staging, &status) < 0) {
+    const char* staging = journal_new_folder(journal, output.c_str(), &status);
+    if (staging == nullptr) {
         report_error(output, describe_write_failure(status, false));
         return -1;
     }
-    int result = 0;
-    for (int town = 0; town < talk_town_count && result == 0; town++) {
+    for (int town = 0; town < talk_town_count; town++) {
         std::vector<uint8_t> bytes = town_file_bytes_now(input, town);
-        result = replace_storage_file(std::string(staging) + "/" + talk_file_names[town],
-                                      bytes.data(), bytes.size(), false);
-    }
-    std::error_code error;
-    if (result == 0) {
-        fs::rename(staging, output, error);
-        if (error) {
-            report_error(output, "cannot put the new folder in place: " + error.message());
-            result = -1;
+        if (write_new_file((std::string(staging) + "/" + talk_file_names[town]).c_str(),
+                           bytes.data(), bytes.size(), &status) < 0) {
+            report_error(output, describe_write_failure(status, false));
+            return -1;
         }
     }
-    if (result < 0)
-        fs::remove_all(staging, error);
-    free(staging);
-    return result;
+    return 0;
 }
 
 int write_dos(talk_input* input, const std::vector<record_change>& changes,
-              const std::string& output)
+              const std::string& output, replacement_journal* journal)
 {
     if (!output.empty())
-        return write_new_folder(*input, output);
+        return write_new_folder(*input, output, journal);
     std::set<int> towns;
     for (const record_change& change : changes)
         towns.insert(change.town);
-    return write_in_place(*input, towns);
+    return write_in_place(*input, towns, journal);
 }
 
 record_location locate_dos(int town, int person)

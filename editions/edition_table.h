@@ -17,6 +17,7 @@ enum { talk_record_count = talk_town_count * talk_person_count };
 
 struct talk_input;
 struct record_change;
+struct replacement_journal;
 
 // What tells an input apart: its path, whether it is a folder, and for a
 // file its bytes.
@@ -54,11 +55,11 @@ struct edition_entry {
     // Loads the records from input->path (a file's bytes in input->image):
     // 0, or -1 after the error lines.
     int (*load)(talk_input* input);
-    // Writes input->records (the changed ones listed) over the input, or
-    // when output is not empty to that new path: 0, or -1 after the error
-    // lines. Nothing is replaced until every new file is complete.
+    // Stages input->records (the changed ones listed) in the journal, to
+    // go over the input, or when output is not empty to that new path: 0,
+    // or -1 after the error lines. The journal's commit puts them in place.
     int (*write)(talk_input* input, const std::vector<record_change>& changes,
-                 const std::string& output);
+                 const std::string& output, replacement_journal* journal);
     record_location (*locate)(int town, int person);
 };
 

@@ -94,7 +94,7 @@ int record_position(const talk_input& input, int town, int person, size_t* posit
 // file, every other byte as it was. Each sector's bytes in the file must be
 // those the model was read from; anything else is not written over.
 int write_pc8801(talk_input* input, const std::vector<record_change>& changes,
-                 const std::string& output)
+                 const std::string& output, replacement_journal* journal)
 {
     const size_t record_size = input->record_size;
     std::vector<uint8_t> bytes(input->image.data, input->image.data + input->image.size);
@@ -114,8 +114,8 @@ int write_pc8801(talk_input* input, const std::vector<record_change>& changes,
         }
         memcpy(bytes.data() + position, input->record(change.town, change.person), record_size);
     }
-    return replace_storage_file(output.empty() ? input->path : output, bytes.data(), bytes.size(),
-                                output.empty());
+    return stage_storage_file(journal, output.empty() ? input->path : output, bytes.data(),
+                              bytes.size(), output.empty());
 }
 
 record_location locate_pc8801(int town, int person)

@@ -1,10 +1,101 @@
 #include "storage_write.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <system_error>
 
 #include "file_replacement.h"
 #include "storage_messages.h"
+
+const char folder_journal_name[] = "talkdata.journal";
+
+namespace {
+
+const char file_journal_suffix[] = ".journal";
+
+// Where the journal of an import lies: inside a folder written in place;
+// beside a file (the one its links name) or a new path.
+int import_journal_path(const std::string& input_path, const std::string& output,
+                        std::string* journal_path)
+{
+    if (!output.empty()) {
+        *journal_path = output + file_journal_suffix;
+        return 0;
+    }
+    if (is_folder(input_path)) {
+        *journal_path = input_path + "/" + folder_journal_name;
+        return 0;
+    }
+    file_status status = {file_step_none, 0};
+    char* target = resolve_target(input_path.c_str(), &status);
+    if (target == nullptr) {
+        report_error(input_path, describe_file_failure(status));
+        return -1;
+    }
+    *journal_path = std::string(target) + file_journal_suffix;
+    free(target);
+    return 0;
+}
+
+void report_outcome(const std::string& target, journal_outcome outcome)
+{
+    if (outcome == journal_undone)
+        report_error(target,
+                     "an earlier import was interrupted before it replaced anything; "
+                     "its new files are removed, the old ones kept");
+    else if (outcome == journal_completed)
+        report_error(target,
+                     "an earlier import was interrupted while it put its new files in "
+                     "place; it is completed now");
+}
+
+void report_journal_failure(const std::string& target, const std::string& journal_path,
+                            const file_status& status)
+{
+    if (status.failed == file_step_busy)
+        report_error(target, "another import is writing it now; try again when that one ends");
+    else if (status.failed == file_step_journal)
+        report_error(journal_path, "not the journal of an import; move it away to write here");
+    else
+        report_error(journal_path, "cannot use the journal of an interrupted import: " +
+                                       system_reason(status.error_number));
+}
+
+}  // namespace
+
+replacement_journal* claim_import_target(const std::string& input_path, const std::string& output)
+{
+    std::string journal_path;
+    if (import_journal_path(input_path, output, &journal_path) < 0)
+        return nullptr;
+    const std::string& target = output.empty() ? input_path : output;
+    journal_outcome earlier = journal_none;
+    file_status status = {file_step_none, 0};
+    replacement_journal* journal =
+        open_replacement_journal(journal_path.c_str(), &earlier, &status);
+    if (journal == nullptr) {
+        if (status.failed == file_step_open)
+            report_error(target, describe_write_failure(status, output.empty()));
+        else
+            report_journal_failure(target, journal_path, status);
+        return nullptr;
+    }
+    report_outcome(target, earlier);
+    return journal;
+}
+
+int finish_interrupted_import(const std::string& folder)
+{
+    std::string journal_path = folder + "/" + folder_journal_name;
+    journal_outcome outcome = journal_none;
+    file_status status = {file_step_none, 0};
+    if (recover_replacement_journal(journal_path.c_str(), &outcome, &status) < 0) {
+        report_journal_failure(folder, journal_path, status);
+        return -1;
+    }
+    report_outcome(folder, outcome);
+    return 0;
+}
 
 bool path_exists(const std::string& path)
 {
@@ -13,10 +104,11 @@ bool path_exists(const std::string& path)
            std::filesystem::file_type::not_found;
 }
 
-int replace_storage_file(const std::string& path, const uint8_t* bytes, size_t size, bool in_place)
+int stage_storage_file(replacement_journal* journal, const std::string& path, const uint8_t* bytes,
+                       size_t size, bool in_place)
 {
     file_status status = {file_step_none, 0};
-    if (replace_file(path.c_str(), bytes, size, &status) < 0) {
+    if (journal_file_replacement(journal, path.c_str(), bytes, size, &status) < 0) {
         report_error(path, describe_write_failure(status, in_place));
         return -1;
     }
@@ -24,7 +116,20 @@ int replace_storage_file(const std::string& path, const uint8_t* bytes, size_t s
 }
 
 int write_talk_storage(talk_input* input, const std::vector<record_change>& changes,
-                       const std::string& output)
+                       const std::string& output, replacement_journal* journal)
 {
-    return input->edition->write(input, changes, output);
+    if (input->edition->write(input, changes, output, journal) < 0)
+        return -1;
+    file_status status = {file_step_none, 0};
+    if (commit_replacement_journal(journal, &status) < 0) {
+        const char* failed = journal_failed_target(journal);
+        std::string target = failed != nullptr ? failed : output.empty() ? input->path : output;
+        if (status.failed == file_step_write && status.error_number == EEXIST)
+            report_error(target, "exists already: --output writes a new file or folder");
+        else
+            report_error(target,
+                         "cannot put the new file in place: " + system_reason(status.error_number));
+        return -1;
+    }
+    return 0;
 }

@@ -71,7 +71,8 @@ int load_x68000(talk_input* input)
     return -1;
 }
 
-int write_x68000(talk_input* input, const std::vector<record_change>&, const std::string& output)
+int write_x68000(talk_input* input, const std::vector<record_change>&, const std::string& output,
+                 replacement_journal* journal)
 {
     const std::string& target = output.empty() ? input->path : output;
     std::string lines;
@@ -87,8 +88,8 @@ int write_x68000(talk_input* input, const std::vector<record_change>&, const std
                                       " into the image; nothing written");
         return -1;
     }
-    return replace_storage_file(target, input->fat12.buffer,
-                                static_cast<size_t>(input->fat12.file_size), output.empty());
+    return stage_storage_file(journal, target, input->fat12.buffer,
+                              static_cast<size_t>(input->fat12.file_size), output.empty());
 }
 
 record_location locate_x68000(int town, int person)

@@ -8,9 +8,12 @@
 #include <string>
 #include <system_error>
 
+#include "replacement_steps.h"
+
 #ifdef _WIN32
 #include <direct.h>
 #include <io.h>
+#include <windows.h>
 #else
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,8 +27,10 @@ namespace {
 const char new_file_suffix[] = ".new";
 
 enum {
-    new_file_tries = 100,  // numbers 0 to 99 after the suffix
-    new_file_number_size = 2,
+    // Numbers after the suffix tried before giving up: far more than any
+    // folder holds, so that stray files never stop a write.
+    new_file_tries = 1000000,
+    new_file_number_size = 7,
     symlink_limit = 40  // links followed before the target counts as a loop
 };
 
@@ -38,20 +43,41 @@ const char new_file_mode[] = "wb";
 const char new_file_mode[] = "wbx";
 #endif
 
-int fail(file_status* status, file_step step, int error_number)
-{
-    status->failed = step;
-    status->error_number = error_number;
-    return -1;
-}
-
 bool is_link(const fs::path& path)
 {
     std::error_code error;
     return fs::is_symlink(fs::symlink_status(path, error));
 }
 
-// A copy of path on the heap, or null.
+// Puts what was written on the disk itself, so that after a power loss the
+// rename never leaves a name for contents that were not written.
+bool sync_file(FILE* file)
+{
+    if (fflush(file) != 0)
+        return false;
+#ifdef _WIN32
+    return _commit(_fileno(file)) == 0;
+#else
+    return fsync(fileno(file)) == 0;
+#endif
+}
+
+void release_names(file_replacement* replacement)
+{
+    free(replacement->target);
+    free(replacement->new_name);
+    *replacement = {nullptr, nullptr, false};
+}
+
+}  // namespace
+
+int fail_step(file_status* status, file_step step, int error_number)
+{
+    status->failed = step;
+    status->error_number = error_number;
+    return -1;
+}
+
 char* copy_path(const char* path)
 {
     size_t size = strlen(path) + 1;
@@ -61,9 +87,6 @@ char* copy_path(const char* path)
     return copy;
 }
 
-// The file that writing to path reaches: path itself, or for a symbolic
-// link the path it names, followed link by link (a dangling link gives the
-// path it names). A heap copy, or null with *status set.
 char* resolve_target(const char* path, file_status* status)
 {
     fs::path target(path);
@@ -72,7 +95,7 @@ char* resolve_target(const char* path, file_status* status)
         std::error_code error;
         fs::path named = fs::read_symlink(target, error);
         if (error || links == symlink_limit) {
-            fail(status, file_step_open, error ? error.value() : ELOOP);
+            fail_step(status, file_step_open, error ? error.value() : ELOOP);
             return nullptr;
         }
         // A relative link is taken from the link's own folder.
@@ -81,7 +104,7 @@ char* resolve_target(const char* path, file_status* status)
     // A path that is no link is taken as given, unconverted.
     char* copy = copy_path(links == 0 ? path : target.string().c_str());
     if (copy == nullptr)
-        fail(status, file_step_memory, ENOMEM);
+        fail_step(status, file_step_memory, ENOMEM);
     return copy;
 }
 
@@ -91,43 +114,30 @@ bool target_exists(const char* target)
     return fs::status(target, error).type() != fs::file_type::not_found;
 }
 
-// Only a regular file is replaced: a device, a pipe or a folder renamed
-// over would vanish, and its contents would never be written.
-bool target_is_regular(const char* target, file_status* status)
-{
-    std::error_code error;
-    if (fs::status(target, error).type() == fs::file_type::regular)
-        return true;
-    fail(status, file_step_open, error ? error.value() : EINVAL);
-    return false;
-}
-
-// An existing target must open for update, as writing it in place would
-// need; the open changes nothing and is closed at once.
-bool target_opens_for_update(const char* target, file_status* status)
-{
-    errno = 0;
-    FILE* file = fopen(target, "r+b");
-    if (file == nullptr) {
-        fail(status, file_step_open, errno);
-        return false;
-    }
-    fclose(file);
-    return true;
-}
-
-#ifdef _WIN32
-// True when no file, folder or link holds the name.
 bool name_is_free(const char* name)
 {
     std::error_code error;
     return fs::symlink_status(name, error).type() == fs::file_type::not_found;
 }
-#endif
 
-// Makes a file or folder at name, which must not exist: 0, or -1 with
-// errno set (EEXIST where the name is taken).
-typedef int (*create_at_name)(const char* name, void* made);
+bool target_is_replaceable(const char* target, file_status* status)
+{
+    std::error_code error;
+    if (fs::status(target, error).type() != fs::file_type::regular) {
+        fail_step(status, file_step_open, error ? error.value() : EINVAL);
+        return false;
+    }
+    // It must open for update, as writing it in place would need; the open
+    // changes nothing and is closed at once.
+    errno = 0;
+    FILE* file = fopen(target, "r+b");
+    if (file == nullptr) {
+        fail_step(status, file_step_open, errno);
+        return false;
+    }
+    fclose(file);
+    return true;
+}
 
 int create_file_at(const char* name, void* made)
 {
@@ -151,38 +161,42 @@ int create_folder_at(const char* name, void*)
 #endif
 }
 
-// Makes a new file or folder beside the target under the first name of the
-// series <target>.new0 to .new99 that nothing holds. 0 with its name in
-// new_name, or -1 with *status set.
-int create_beside(const char* target, create_at_name create, void* made, char* new_name,
-                  size_t new_name_size, file_status* status)
+int create_beside(const char* target, create_at_name create, void* made, announce_name announce,
+                  void* context, char** new_name, file_status* status)
 {
-    int error_number = EEXIST;
+    size_t size = strlen(target) + sizeof new_file_suffix + new_file_number_size;
+    char* name = static_cast<char*>(malloc(size));
+    if (name == nullptr)
+        return fail_step(status, file_step_memory, ENOMEM);
     for (int n = 0; n < new_file_tries; n++) {
-        snprintf(new_name, new_name_size, "%s%s%d", target, new_file_suffix, n);
-        errno = 0;
-        int result = create(new_name, made);
-        error_number = errno;
-        if (result == 0)
-            return 0;
-        if (error_number != EEXIST)
+        snprintf(name, size, "%s%s%d", target, new_file_suffix, n);
+        // A name that is taken is passed over before it is announced, so
+        // that a journal never names another's file.
+        if (!name_is_free(name))
+            continue;
+        if (announce != nullptr && announce(name, context, status) < 0)
             break;
+        errno = 0;
+        if (create(name, made) == 0) {
+            *new_name = name;
+            return 0;
+        }
+        if (errno != EEXIST) {
+            fail_step(status, file_step_open, errno);
+            break;
+        }
+        if (n + 1 == new_file_tries)
+            fail_step(status, file_step_open, EEXIST);
     }
-    return fail(status, file_step_open, error_number);
+    free(name);
+    return -1;
 }
 
-// The size of a name of the series beside target, its NUL included.
-size_t beside_name_size(const char* target)
-{
-    return strlen(target) + sizeof new_file_suffix + new_file_number_size;
-}
-
-// Gives a new file the permission bits of the target before anything is
-// written into it, so that contents the target kept from others are never
-// readable in the new file. The set-id bits follow at the commit.
 void restrict_new_file(FILE* file, const char* target)
 {
 #ifndef _WIN32
+    // Contents the target kept from others are never readable in the new
+    // file. The set-id bits follow with the permissions at the end.
     struct stat target_stat;
     if (stat(target, &target_stat) == 0)
         fchmod(fileno(file), target_stat.st_mode & (S_IRWXU | S_IRWXG | S_IRWXO));
@@ -192,21 +206,95 @@ void restrict_new_file(FILE* file, const char* target)
 #endif
 }
 
-// Puts what was written on the disk itself, so that after a power loss the
-// rename never leaves a name for contents that were not written.
-bool sync_file(FILE* file)
+int write_and_close(FILE* file, const uint8_t* bytes, size_t size, file_status* status)
 {
-    if (fflush(file) != 0)
-        return false;
-#ifdef _WIN32
-    return _commit(_fileno(file)) == 0;
-#else
-    return fsync(fileno(file)) == 0;
-#endif
+    errno = 0;
+    bool written = size > 0 && fwrite(bytes, size, 1, file) == 1 && sync_file(file);
+    int error_number = errno;
+    errno = 0;
+    bool closed = fclose(file) == 0;
+    if (written && !closed)
+        error_number = errno;
+    return written && closed ? 0 : fail_step(status, file_step_write, error_number);
 }
 
-// Makes a rename in the folder of path last over a power loss (best effort:
-// not every system syncs a folder).
+int copy_owner_and_permissions(const char* target, const char* new_name, file_status* status)
+{
+#ifndef _WIN32
+    struct stat target_stat;
+    struct stat new_stat;
+    if (stat(target, &target_stat) != 0 || stat(new_name, &new_stat) != 0)
+        return fail_step(status, file_step_write, errno);
+    // Best effort: an ordinary user cannot give a file away (nor root on a
+    // network file system that maps it to nobody), but the group may still
+    // be set; the write goes on either way.
+    if ((target_stat.st_uid != new_stat.st_uid || target_stat.st_gid != new_stat.st_gid) &&
+        chown(new_name, target_stat.st_uid, target_stat.st_gid) != 0 &&
+        target_stat.st_gid != new_stat.st_gid) {
+        int kept = chown(new_name, static_cast<uid_t>(-1), target_stat.st_gid);
+        static_cast<void>(kept);
+    }
+#endif
+    // The permissions after the owner, as a change of owner may clear the
+    // set-id bits.
+    std::error_code error;
+    fs::file_status target_status = fs::status(target, error);
+    if (!error)
+        fs::permissions(new_name, target_status.permissions(), error);
+    return error ? fail_step(status, file_step_write, error.value()) : 0;
+}
+
+int rename_over(const char* from, const char* to, file_status* status)
+{
+    std::error_code error;
+    fs::rename(from, to, error);
+    if (error)
+        return fail_step(status, file_step_write, error.value());
+    sync_folder_of(to);
+    return 0;
+}
+
+int rename_to_free_name(const char* from, const char* to, file_status* status)
+{
+#ifdef _WIN32
+    // Without MOVEFILE_REPLACE_EXISTING the move refuses a name that exists.
+    if (MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) == 0) {
+        DWORD code = GetLastError();
+        bool taken = code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS;
+        return fail_step(status, file_step_write,
+                         taken                         ? EEXIST
+                         : code == ERROR_ACCESS_DENIED ? EACCES
+                                                       : EIO);
+    }
+#else
+    int result = -1;
+#ifdef RENAME_NOREPLACE
+    result = renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE);
+    if (result != 0 && errno != EINVAL && errno != ENOSYS)
+        return fail_step(status, file_step_write, errno);
+#endif
+    if (result != 0) {
+        // A file system without the no-replace rename: a hard link refuses
+        // a name that exists as well; a folder (or a file system without
+        // hard links) is renamed after a look at the name.
+        struct stat from_stat;
+        if (lstat(from, &from_stat) != 0)
+            return fail_step(status, file_step_write, errno);
+        if (S_ISREG(from_stat.st_mode) && link(from, to) == 0) {
+            unlink(from);
+        } else if (S_ISREG(from_stat.st_mode) && errno == EEXIST) {
+            return fail_step(status, file_step_write, EEXIST);
+        } else if (!name_is_free(to)) {
+            return fail_step(status, file_step_write, EEXIST);
+        } else if (rename(from, to) != 0) {
+            return fail_step(status, file_step_write, errno);
+        }
+    }
+#endif
+    sync_folder_of(to);
+    return 0;
+}
+
 void sync_folder_of(const char* path)
 {
 #ifndef _WIN32
@@ -221,58 +309,6 @@ void sync_folder_of(const char* path)
 #endif
 }
 
-// Writes size bytes as one element, syncs and closes the file: 0, or -1
-// when the write, the sync or the close fails. The file is closed in both
-// cases.
-int write_and_close(FILE* file, const uint8_t* bytes, size_t size, file_status* status)
-{
-    errno = 0;
-    bool written = size > 0 && fwrite(bytes, size, 1, file) == 1 && sync_file(file);
-    int error_number = errno;
-    errno = 0;
-    bool closed = fclose(file) == 0;
-    if (written && !closed)
-        error_number = errno;
-    return written && closed ? 0 : fail(status, file_step_write, error_number);
-}
-
-// Gives the new file the owner and group of the target where the process
-// may (an ordinary user cannot give a file away, and keeps the replacement
-// as its own), then the target's permissions: after the owner, as a change
-// of owner may clear the set-id bits.
-int copy_owner_and_permissions(const char* target, const char* new_name, file_status* status)
-{
-#ifndef _WIN32
-    struct stat target_stat;
-    struct stat new_stat;
-    if (stat(target, &target_stat) != 0 || stat(new_name, &new_stat) != 0)
-        return fail(status, file_step_write, errno);
-    // Best effort: where the owner cannot be set (an ordinary user, or root
-    // on a network file system that maps it to nobody), the group may still
-    // be; the write goes on either way.
-    if ((target_stat.st_uid != new_stat.st_uid || target_stat.st_gid != new_stat.st_gid) &&
-        chown(new_name, target_stat.st_uid, target_stat.st_gid) != 0 &&
-        target_stat.st_gid != new_stat.st_gid) {
-        int kept = chown(new_name, static_cast<uid_t>(-1), target_stat.st_gid);
-        static_cast<void>(kept);
-    }
-#endif
-    std::error_code error;
-    fs::file_status target_status = fs::status(target, error);
-    if (!error)
-        fs::permissions(new_name, target_status.permissions(), error);
-    return error ? fail(status, file_step_write, error.value()) : 0;
-}
-
-void release_names(file_replacement* replacement)
-{
-    free(replacement->target);
-    free(replacement->new_name);
-    *replacement = {nullptr, nullptr, false};
-}
-
-}  // namespace
-
 int stage_file_replacement(const char* path, const uint8_t* bytes, size_t size,
                            file_replacement* replacement, file_status* status)
 {
@@ -282,25 +318,20 @@ int stage_file_replacement(const char* path, const uint8_t* bytes, size_t size,
     if (target == nullptr)
         return -1;
     bool existed = target_exists(target);
-    if (existed &&
-        (!target_is_regular(target, status) || !target_opens_for_update(target, status))) {
+    if (existed && !target_is_replaceable(target, status)) {
         free(target);
         return -1;
     }
-    size_t new_name_size = beside_name_size(target);
-    char* new_name = static_cast<char*>(malloc(new_name_size));
-    if (new_name == nullptr) {
-        free(target);
-        return fail(status, file_step_memory, ENOMEM);
-    }
     FILE* file = nullptr;
-    if (create_beside(target, create_file_at, &file, new_name, new_name_size, status) < 0)
-        file = nullptr;
-    if (file != nullptr && existed)
+    char* new_name = nullptr;
+    if (create_beside(target, create_file_at, &file, nullptr, nullptr, &new_name, status) < 0) {
+        free(target);
+        return -1;
+    }
+    if (existed)
         restrict_new_file(file, target);
-    if (file == nullptr || write_and_close(file, bytes, size, status) < 0) {
-        if (file != nullptr)
-            remove(new_name);
+    if (write_and_close(file, bytes, size, status) < 0) {
+        remove(new_name);
         free(target);
         free(new_name);
         return -1;
@@ -313,18 +344,12 @@ int commit_file_replacement(file_replacement* replacement, file_status* status)
 {
     *status = {file_step_none, 0};
     if (replacement->target == nullptr || replacement->new_name == nullptr)
-        return fail(status, file_step_write, 0);
+        return fail_step(status, file_step_write, EINVAL);
     int result = 0;
     if (replacement->existed)
         result = copy_owner_and_permissions(replacement->target, replacement->new_name, status);
-    if (result == 0) {
-        std::error_code error;
-        fs::rename(replacement->new_name, replacement->target, error);
-        if (error)
-            result = fail(status, file_step_write, error.value());
-        else
-            sync_folder_of(replacement->target);
-    }
+    if (result == 0)
+        result = rename_over(replacement->new_name, replacement->target, status);
     if (result < 0)
         remove(replacement->new_name);
     release_names(replacement);
@@ -349,14 +374,6 @@ int replace_file(const char* path, const uint8_t* bytes, size_t size, file_statu
 int create_folder_beside(const char* path, char** new_name, file_status* status)
 {
     *status = {file_step_none, 0};
-    size_t size = beside_name_size(path);
-    *new_name = static_cast<char*>(malloc(size));
-    if (*new_name == nullptr)
-        return fail(status, file_step_memory, ENOMEM);
-    if (create_beside(path, create_folder_at, nullptr, *new_name, size, status) < 0) {
-        free(*new_name);
-        *new_name = nullptr;
-        return -1;
-    }
-    return 0;
+    *new_name = nullptr;
+    return create_beside(path, create_folder_at, nullptr, nullptr, nullptr, new_name, status);
 }

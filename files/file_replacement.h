@@ -23,9 +23,10 @@ struct file_replacement {
 };
 
 // Resolves path's links, refuses an existing target that is not a regular
-// file or does not open for update, writes size bytes into a new file beside the target (exclusive
-// create, <target>.new0 to .new99). 0, or -1 with the new file removed and
-// *status set (size 0 fails as a write).
+// file or does not open for update, writes size bytes into a new file
+// beside the target (exclusive create, the first free name of <target>.new0,
+// .new1, ...). 0, or -1 with the new file removed and *status set (size 0
+// fails as a write).
 int stage_file_replacement(const char* path, const uint8_t* bytes, size_t size,
                            file_replacement* replacement, file_status* status);
 
@@ -39,11 +40,17 @@ int commit_file_replacement(file_replacement* replacement, file_status* status);
 // left empty.
 void abandon_file_replacement(file_replacement* replacement);
 
+// The file that writing to path reaches: path itself, or for a symbolic
+// link the path it names, followed link by link (a dangling link gives the
+// path it names). A heap copy (release with free()), or null with *status
+// set.
+char* resolve_target(const char* path, file_status* status);
+
 // stage + commit (+ abandon on failure).
 int replace_file(const char* path, const uint8_t* bytes, size_t size, file_status* status);
 
 // Creates a new, empty folder beside path under the first free name of the
-// series the new files take (<path>.new0 to .new99), for a program to fill
+// series the new files take (<path>.new0, .new1, ...), for a program to fill
 // and rename into place: 0 with its name in *new_name (release with
 // free()), or -1 with *status set.
 int create_folder_beside(const char* path, char** new_name, file_status* status);

@@ -16,6 +16,8 @@ enum file_step {          // the step of a file operation that failed
     file_step_memory,     // no memory
     file_step_read,       // fewer bytes than its size (an empty file too)
     file_step_write,      // a write, close, permission copy or rename failed
+    file_step_busy,       // another process holds the journal of the target
+    file_step_journal,    // a journal file that this layer did not write
 };
 
 struct file_status {

@@ -47,15 +47,15 @@ void write_old(const std::string& path)
 
 const char* step_name(file_step step)
 {
-    static const char* const names[] = {"none",      "open",   "seek_end", "seek_set",
-                                        "too_large", "memory", "read",     "write"};
+    static const char* const names[] = {"none",   "open", "seek_end", "seek_set", "too_large",
+                                        "memory", "read", "write",    "busy",     "journal"};
     return names[step];
 }
 
-std::string every_new_name_taken_listing()
+std::string many_names_taken_listing()
 {
-    std::vector<std::string> lines = {"image 2000 bytes (old)"};
-    for (int n = 0; n < 100; n++)
+    std::vector<std::string> lines = {"image 5000 bytes (new)"};
+    for (int n = 0; n < 150; n++)
         lines.push_back("image.new" + std::to_string(n) + " 5 bytes");
     std::sort(lines.begin(), lines.end());
     std::string out;
@@ -88,13 +88,13 @@ const replace_case replace_cases[] = {
      },
      "image", &new_bytes, file_step_none,
      "image 5000 bytes (new)\nimage.new0 4 bytes\nimage.new1/\n"},
-    {"every new name taken",
+    {"a hundred and fifty new names taken",
      [](const std::string& dir) {
          write_old(dir + "/image");
-         for (int n = 0; n < 100; n++)
+         for (int n = 0; n < 150; n++)
              write_file(dir + "/image.new" + std::to_string(n), std::string("taken"));
      },
-     "image", &new_bytes, file_step_open, every_new_name_taken_listing()},
+     "image", &new_bytes, file_step_none, many_names_taken_listing()},
     {"a folder that does not exist", nullptr, "missing/image", &new_bytes, file_step_open, ""},
     {"a folder that is a file", [](const std::string& dir) { write_old(dir + "/plain"); },
      "plain/image", &new_bytes, file_step_open, "plain 2000 bytes (old)\n"},

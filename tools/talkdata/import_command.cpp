@@ -81,7 +81,7 @@ int import_edits(talk_input* input, const std::string& edits_text, const import_
         fputs("nothing changes; nothing written\n", stdout);
         return 0;
     }
-    if (write_talk_storage(input, plan.changes, options.output) < 0)
+    if (write_talk_storage(input, plan.changes, options.output, options.journal) < 0)
         return -1;
     fputs(report.c_str(), stdout);
     const std::string& target = options.output.empty() ? input->path : options.output;

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "replacement_journal.h"
 #include "talk_input.h"
 
 struct import_options {
@@ -11,6 +12,7 @@ struct import_options {
     std::string output;  // a new path, or empty with in_place
     bool in_place = false;
     bool dry_run = false;
+    replacement_journal* journal = nullptr;  // held for the target unless a dry run
 };
 
 // Loads nothing itself: input is loaded, edits_text is the EDITS file.

@@ -11,11 +11,14 @@
 #include "format_table.h"
 #include "import_command.h"
 #include "storage_messages.h"
+#include "storage_write.h"
 #include "talk_input.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
 #include <io.h>
+#else
+#include <csignal>
 #endif
 
 namespace {
@@ -158,9 +161,17 @@ int run_import(const input_options& options, import_options import)
     talk_input input;
     std::string edits_text;
     import.output = without_trailing_separators(import.output);
-    if (read_text_file(import.edits_path, &edits_text) < 0 || load(options, &input) < 0)
+    if (read_text_file(import.edits_path, &edits_text) < 0)
         return exit_failure;
-    int result = import_edits(&input, edits_text, import);
+    // The target is held from before it is read until its new files are in
+    // place, so that no other import writes it meanwhile.
+    if (!import.dry_run) {
+        import.journal = claim_import_target(options.path, import.output);
+        if (import.journal == nullptr)
+            return exit_failure;
+    }
+    int result = load(options, &input) < 0 ? -1 : import_edits(&input, edits_text, import);
+    close_replacement_journal(import.journal);
     if (!output_written("the report"))
         return exit_failure;
     return result == 0 ? exit_success : exit_failure;
@@ -181,6 +192,10 @@ int main(int argc, char** argv)
 #ifdef _WIN32
     // UTF-8 bytes as they are, with "\n" line ends, as on Linux.
     _setmode(_fileno(stdout), _O_BINARY);
+#else
+    // A write over the file-size limit then fails with EFBIG, which is
+    // reported and undone, instead of ending the process mid-write.
+    signal(SIGXFSZ, SIG_IGN);
 #endif
     set_message_sink(print_talkdata_line, nullptr);
     CLI::App app("The talk data of every edition in UTF-8 (exports: " +
