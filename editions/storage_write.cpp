@@ -49,11 +49,12 @@ void report_outcome(const std::string& target, journal_outcome outcome)
                      "place; it is completed now");
 }
 
+// busy_text: what a journal that another process holds means to the caller.
 void report_journal_failure(const std::string& target, const std::string& journal_path,
-                            const file_status& status)
+                            const file_status& status, const char* busy_text)
 {
     if (status.failed == file_step_busy)
-        report_error(target, "another import is writing it now; try again when that one ends");
+        report_error(target, busy_text);
     else if (status.failed == file_step_journal)
         report_error(journal_path, "not the journal of an import; move it away to write here");
     else
@@ -77,7 +78,9 @@ replacement_journal* claim_import_target(const std::string& input_path, const st
         if (status.failed == file_step_open)
             report_error(target, describe_write_failure(status, output.empty()));
         else
-            report_journal_failure(target, journal_path, status);
+            report_journal_failure(target, journal_path, status,
+                                   "another import is writing it now; try again when that one "
+                                   "ends");
         return nullptr;
     }
     report_outcome(target, earlier);
@@ -90,7 +93,8 @@ int finish_interrupted_import(const std::string& folder)
     journal_outcome outcome = journal_none;
     file_status status = {file_step_none, 0};
     if (recover_replacement_journal(journal_path.c_str(), &outcome, &status) < 0) {
-        report_journal_failure(folder, journal_path, status);
+        report_journal_failure(folder, journal_path, status,
+                               "an import is writing it now; try again when it ends");
         return -1;
     }
     report_outcome(folder, outcome);
@@ -118,6 +122,10 @@ int stage_storage_file(replacement_journal* journal, const std::string& path, co
 int write_talk_storage(talk_input* input, const std::vector<record_change>& changes,
                        const std::string& output, replacement_journal* journal)
 {
+    if (journal == nullptr) {
+        report_error(output.empty() ? input->path : output, "cannot write without a journal");
+        return -1;
+    }
     if (input->edition->write(input, changes, output, journal) < 0)
         return -1;
     file_status status = {file_step_none, 0};

@@ -164,8 +164,9 @@ int run_import(const input_options& options, import_options import)
     if (read_text_file(import.edits_path, &edits_text) < 0)
         return exit_failure;
     // The target is held from before it is read until its new files are in
-    // place, so that no other import writes it meanwhile.
-    if (!import.dry_run) {
+    // place, so that no other import writes it meanwhile. An input that is
+    // not there is left to the load to report.
+    if (!import.dry_run && (!import.output.empty() || path_exists(options.path))) {
         import.journal = claim_import_target(options.path, import.output);
         if (import.journal == nullptr)
             return exit_failure;
