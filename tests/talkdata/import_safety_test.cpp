@@ -178,6 +178,10 @@ TEST(TalkdataImportSafety, AKilledImportOfAnImageLeavesNothingOnceTheNextImportR
     write_file(dir.file("e.tsv"), sixteen_town_edits("KILLED MID-WRITE."));
     write_file(dir.file("none.tsv"), tsv_header);
     const byte_vector old_image = read_file(dir.file("velk-britannia.xdf"));
+    ASSERT_EQ(talkdata({"import", "--output", "new.xdf", "e.tsv", "velk-britannia.xdf"}, dir.path())
+                  .exit_code,
+              0);
+    const byte_vector new_image = read_file(dir.file("new.xdf"));
     std::mt19937 random(8);
     std::map<std::string, int> seen;
     for (int run = 0; run < 20; run++) {
@@ -195,6 +199,8 @@ TEST(TalkdataImportSafety, AKilledImportOfAnImageLeavesNothingOnceTheNextImportR
             talkdata({"import", "--in-place", "none.tsv", "work/image.xdf"}, dir.path());
         ASSERT_EQ(next.exit_code, 0) << next.err;
         EXPECT_EQ(names_in(dir.file("work")), "image.xdf\n") << "run " << run;
+        const byte_vector image = read_file(dir.file("work/image.xdf"));
+        EXPECT_TRUE(image == old_image || image == new_image) << "run " << run;
         seen[left == "image.xdf\n" ? "nothing left" : "leftovers removed"]++;
     }
     for (const auto& outcome : seen)
