@@ -232,6 +232,15 @@ std::string entry_line(const journal_entry& entry)
            "\n";
 }
 
+// True when staged is target followed by ".new" and a number.
+bool is_new_name_of(const std::string& staged, const std::string& target)
+{
+    const std::string series = target + ".new";
+    return !target.empty() && staged.size() > series.size() &&
+           staged.compare(0, series.size(), series) == 0 &&
+           staged.find_first_not_of("0123456789", series.size()) == std::string::npos;
+}
+
 // The entries and whether the mark was written: 0, or -1 (file_step_journal)
 // for text that no journal holds. An unfinished last line (a write cut by a
 // power loss) counts as not written.
@@ -262,8 +271,11 @@ int parse_journal(const std::string& text, std::vector<journal_entry>* entries, 
             line.find('\t', second_tab + 1) != std::string::npos)
             return fail_step(status, file_step_journal, EINVAL);
         std::string target = line.substr(second_tab + 1);
-        entries->push_back({static_cast<entry_kind>(kind),
-                            line.substr(tab + 1, second_tab - tab - 1), target, target});
+        std::string staged = line.substr(tab + 1, second_tab - tab - 1);
+        // Only a new name of its target's series is ever removed or renamed.
+        if (!is_new_name_of(staged, target))
+            return fail_step(status, file_step_journal, EINVAL);
+        entries->push_back({static_cast<entry_kind>(kind), staged, target, target});
     }
     // Text without a single whole line is a journal cut before its first.
     if (first && !text.empty() && text != std::string(journal_first_line).substr(0, text.size()))

@@ -84,6 +84,11 @@ TEST(ReplacementJournal, AJournalLeftByAnInterruptedProcessIsUndoneOrCompleted)
          old_targets_and_new_files, -1, journal_none,
          "A 300 bytes (old)\nA.new0 400 bytes (new)\nB 300 bytes (old)\nB.new0 9 bytes\nB.new3 "
          "400 bytes (new)\nj 38 bytes\n"},
+        {"a journal naming another's file as a new one is left as it is",
+         "replacement journal\nreplace\t%d/B.new0\t%d/A\ncommit\n", old_targets_and_new_files, -1,
+         journal_none,
+         "A 300 bytes (old)\nA.new0 400 bytes (new)\nB 300 bytes (old)\nB.new0 9 bytes\nB.new3 "
+         "400 bytes (new)\nj %j bytes\n"},
     };
     for (const left_journal_case& c : cases) {
         SCOPED_TRACE(c.name);
@@ -95,7 +100,11 @@ TEST(ReplacementJournal, AJournalLeftByAnInterruptedProcessIsUndoneOrCompleted)
         EXPECT_EQ(recover_replacement_journal(dir.file("j").c_str(), &outcome, &status), c.result);
         EXPECT_EQ(outcome, c.outcome);
         EXPECT_EQ(status.failed, c.result == 0 ? file_step_none : file_step_journal);
-        EXPECT_EQ(listing_of(dir.path()), c.listing);
+        std::string listing = c.listing;
+        size_t size_at = listing.find("%j");
+        if (size_at != std::string::npos)
+            listing.replace(size_at, 2, std::to_string(read_file(dir.file("j")).size()));
+        EXPECT_EQ(listing_of(dir.path()), listing);
     }
 }
 
