@@ -1,5 +1,6 @@
 #include "storage_write.h"
 
+#include <cerrno>
 #include <cstdlib>
 #include <filesystem>
 #include <system_error>
@@ -75,8 +76,13 @@ replacement_journal* claim_import_target(const std::string& input_path, const st
     replacement_journal* journal =
         open_replacement_journal(journal_path.c_str(), &earlier, &status);
     if (journal == nullptr) {
-        if (status.failed == file_step_open)
+        // A folder that is not there is the target's problem; anything
+        // else in the way of the journal is the journal's.
+        if (status.failed == file_step_open && status.error_number == ENOENT)
             report_error(target, describe_write_failure(status, output.empty()));
+        else if (status.failed == file_step_open)
+            report_error(journal_path, "cannot make the journal of the import: " +
+                                           system_reason(status.error_number));
         else
             report_journal_failure(target, journal_path, status,
                                    "another import is writing it now; try again when that one "
@@ -113,7 +119,12 @@ int stage_storage_file(replacement_journal* journal, const std::string& path, co
 {
     file_status status = {file_step_none, 0};
     if (journal_file_replacement(journal, path.c_str(), bytes, size, &status) < 0) {
-        report_error(path, describe_write_failure(status, in_place));
+        if (status.failed == file_step_open && status.error_number == EXDEV)
+            report_error(path,
+                         "a link to a file in another folder, which an import does not "
+                         "replace along with the others");
+        else
+            report_error(path, describe_write_failure(status, in_place));
         return -1;
     }
     return 0;

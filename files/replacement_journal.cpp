@@ -1,12 +1,14 @@
 #include "replacement_journal.h"
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <string>
 #include <system_error>
+#include <thread>
 #include <vector>
 
 #include "replacement_steps.h"
@@ -29,7 +31,8 @@ namespace fs = std::filesystem;
 namespace {
 
 // The journal is text: its first line, then one line an entry, each
-// "KIND<TAB>NEW FILE<TAB>TARGET" with both paths absolute, then the mark.
+// "KIND<TAB>NEW FILE<TAB>TARGET", both names of files in the journal's own
+// folder (so that the folder may move), then the mark.
 const char journal_first_line[] = "replacement journal";
 const char commit_line[] = "commit";
 
@@ -38,7 +41,11 @@ const char* const entry_kind_names[] = {"replace", "create", "folder"};
 
 enum {
     largest_journal = 1 << 20,
-    lock_tries = 8  // a journal removed between its open and its lock is opened anew
+    lock_tries = 8,  // a journal removed between its open and its lock is opened anew
+    // A reader finishing a journal holds it for a moment: a writer tries
+    // again for this long before it takes the journal as another's.
+    busy_tries = 50,
+    busy_wait_ms = 2
 };
 
 struct journal_entry {
@@ -53,7 +60,8 @@ struct journal_entry {
 struct replacement_journal {
     int fd;
     std::string path;
-    std::string text;  // as the file holds it, the entry being made not included
+    std::string folder;  // where its files lie
+    std::string text;    // as the file holds it, the entry being made not included
     std::vector<journal_entry> entries;
     bool committed;
     bool kept;  // a commit failed halfway: the journal stays for the next process
@@ -191,9 +199,16 @@ int open_locked_journal(const char* path, bool create, int* busy_fd, file_status
             return -1;
         }
         if (!lock_journal(fd)) {
-            *busy_fd = fd;
-            fail_step(status, file_step_busy, EBUSY);
-            return -1;
+            int waited = 0;
+            while (create && waited < busy_tries && !lock_journal(fd)) {
+                std::this_thread::sleep_for(std::chrono::milliseconds(busy_wait_ms));
+                waited++;
+            }
+            if (waited == busy_tries || !create) {
+                *busy_fd = fd;
+                fail_step(status, file_step_busy, EBUSY);
+                return -1;
+            }
         }
         if (is_same_file(fd, path))
             return fd;
@@ -226,10 +241,29 @@ int write_journal_text(int fd, const std::string& text, file_status* status)
 
 // ---- what a journal says ----
 
+std::string name_of(const std::string& path)
+{
+    return fs::path(path).filename().string();
+}
+
 std::string entry_line(const journal_entry& entry)
 {
-    return std::string(entry_kind_names[entry.kind]) + "\t" + entry.staged + "\t" + entry.target +
-           "\n";
+    return std::string(entry_kind_names[entry.kind]) + "\t" + name_of(entry.staged) + "\t" +
+           name_of(entry.target) + "\n";
+}
+
+// The folder of path as a prefix for names in it: "" for the working one.
+std::string folder_of(const std::string& path)
+{
+    std::string folder = fs::path(path).parent_path().string();
+    return folder.empty() ? "" : folder + "/";
+}
+
+// A name of a file in the folder: no folder in it, and not the folder.
+bool is_plain_name(const std::string& name)
+{
+    return !name.empty() && name != "." && name != ".." &&
+           name.find_first_of("/\\") == std::string::npos;
 }
 
 // True when staged is target followed by ".new" and a number.
@@ -244,8 +278,8 @@ bool is_new_name_of(const std::string& staged, const std::string& target)
 // The entries and whether the mark was written: 0, or -1 (file_step_journal)
 // for text that no journal holds. An unfinished last line (a write cut by a
 // power loss) counts as not written.
-int parse_journal(const std::string& text, std::vector<journal_entry>* entries, bool* committed,
-                  file_status* status)
+int parse_journal(const std::string& text, const std::string& folder,
+                  std::vector<journal_entry>* entries, bool* committed, file_status* status)
 {
     *committed = false;
     size_t start = 0;
@@ -272,10 +306,12 @@ int parse_journal(const std::string& text, std::vector<journal_entry>* entries, 
             return fail_step(status, file_step_journal, EINVAL);
         std::string target = line.substr(second_tab + 1);
         std::string staged = line.substr(tab + 1, second_tab - tab - 1);
-        // Only a new name of its target's series is ever removed or renamed.
-        if (!is_new_name_of(staged, target))
+        // Only a new name of its target's series, in the journal's folder,
+        // is ever removed or renamed.
+        if (!is_plain_name(target) || !is_new_name_of(staged, target))
             return fail_step(status, file_step_journal, EINVAL);
-        entries->push_back({static_cast<entry_kind>(kind), staged, target, target});
+        entries->push_back(
+            {static_cast<entry_kind>(kind), folder + staged, folder + target, folder + target});
     }
     // Text without a single whole line is a journal cut before its first.
     if (first && !text.empty() && text != std::string(journal_first_line).substr(0, text.size()))
@@ -332,25 +368,6 @@ int finish_journal(const std::vector<journal_entry>& entries, bool committed,
     return 0;
 }
 
-// An absolute form of path, so that a journal reads the same from any
-// working folder.
-std::string absolute_path(const char* path)
-{
-#ifdef _WIN32
-    char* full = _fullpath(nullptr, path, 0);
-    std::string absolute = full != nullptr ? full : path;
-    free(full);
-    return absolute;
-#else
-    if (path[0] == '/')
-        return path;
-    std::vector<char> folder(4096);
-    while (getcwd(folder.data(), folder.size()) == nullptr && errno == ERANGE)
-        folder.resize(folder.size() * 2);
-    return std::string(folder.data()) + "/" + path;
-#endif
-}
-
 // Staging: each name is written into the journal before the file is made.
 struct staging {
     replacement_journal* journal;
@@ -360,7 +377,7 @@ struct staging {
 int announce_staged_name(const char* name, void* context, file_status* status)
 {
     staging* stage = static_cast<staging*>(context);
-    stage->entry.staged = absolute_path(name);
+    stage->entry.staged = name;
     // A name that would break the journal's lines is not written.
     if (stage->entry.staged.find_first_of("\t\n") != std::string::npos ||
         stage->entry.target.find_first_of("\t\n") != std::string::npos)
@@ -374,7 +391,15 @@ int announce_staged_name(const char* name, void* context, file_status* status)
 char* stage_beside(replacement_journal* journal, const char* target, const char* shown,
                    entry_kind kind, create_at_name create, void* made, file_status* status)
 {
-    staging stage = {journal, {kind, "", absolute_path(target), shown}};
+    // Only files of the journal's own folder are staged (a link may name
+    // a file elsewhere).
+    if (fs::path(folder_of(target)).lexically_normal() !=
+        fs::path(journal->folder).lexically_normal()) {
+        fail_step(status, file_step_open, EXDEV);
+        journal->failed_target = shown;
+        return nullptr;
+    }
+    staging stage = {journal, {kind, "", target, shown}};
     char* name = nullptr;
     if (create_beside(target, create, made, announce_staged_name, &stage, &name, status) < 0) {
         journal->failed_target = shown;
@@ -403,7 +428,7 @@ replacement_journal* open_replacement_journal(const char* path, journal_outcome*
     bool committed = false;
     std::string failed;
     if (read_journal_text(fd, &text, status) < 0 ||
-        parse_journal(text, &entries, &committed, status) < 0 ||
+        parse_journal(text, folder_of(path), &entries, &committed, status) < 0 ||
         finish_journal(entries, committed, earlier, &failed, status) < 0) {
         close_journal_file(fd);
         return nullptr;
@@ -417,7 +442,7 @@ replacement_journal* open_replacement_journal(const char* path, journal_outcome*
         remove_journal_file(fd, path);
         return nullptr;
     }
-    return new replacement_journal{fd, path, first, {}, false, false, ""};
+    return new replacement_journal{fd, path, folder_of(path), first, {}, false, false, ""};
 }
 
 int recover_replacement_journal(const char* path, journal_outcome* outcome, file_status* status)
@@ -439,9 +464,10 @@ int recover_replacement_journal(const char* path, journal_outcome* outcome, file
         // A process that holds the journal but has staged nothing yet has
         // not begun to write.
         file_status busy = *status;
-        bool staged_nothing = busy_fd >= 0 && read_journal_text(busy_fd, &text, status) == 0 &&
-                              parse_journal(text, &entries, &committed, status) == 0 &&
-                              entries.empty();
+        bool staged_nothing =
+            busy_fd >= 0 && read_journal_text(busy_fd, &text, status) == 0 &&
+            parse_journal(text, folder_of(path), &entries, &committed, status) == 0 &&
+            entries.empty();
         if (busy_fd >= 0)
             close_journal_file(busy_fd);
         if (staged_nothing) {
@@ -454,7 +480,7 @@ int recover_replacement_journal(const char* path, journal_outcome* outcome, file
     }
     std::string failed;
     if (read_journal_text(fd, &text, status) < 0 ||
-        parse_journal(text, &entries, &committed, status) < 0 ||
+        parse_journal(text, folder_of(path), &entries, &committed, status) < 0 ||
         finish_journal(entries, committed, outcome, &failed, status) < 0) {
         close_journal_file(fd);
         return -1;

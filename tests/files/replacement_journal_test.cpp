@@ -22,7 +22,7 @@ std::string listing_of(const std::string& dir)
     return folder_listing(dir, {{&old_bytes, "old"}, {&new_bytes, "new"}});
 }
 
-// A journal as an interrupted process leaves it; %d: the folder.
+// A journal as an interrupted process leaves it.
 struct left_journal_case {
     const char* name;
     const char* journal;
@@ -43,8 +43,8 @@ void old_targets_and_new_files(const std::string& dir)
 
 const char two_entries[] =
     "replacement journal\n"
-    "replace\t%d/A.new0\t%d/A\n"
-    "replace\t%d/B.new3\t%d/B\n";
+    "replace\tA.new0\tA\n"
+    "replace\tB.new3\tB\n";
 
 TEST(ReplacementJournal, AJournalLeftByAnInterruptedProcessIsUndoneOrCompleted)
 {
@@ -64,14 +64,14 @@ TEST(ReplacementJournal, AJournalLeftByAnInterruptedProcessIsUndoneOrCompleted)
         {"a mark cut by a power loss is no mark", cut.c_str(), old_targets_and_new_files, 0,
          journal_undone, "A 300 bytes (old)\nB 300 bytes (old)\nB.new0 9 bytes\n"},
         {"a new folder without the mark goes with its files",
-         "replacement journal\nfolder\t%d/out.new0\t%d/out\n",
+         "replacement journal\nfolder\tout.new0\tout\n",
          [](const std::string& dir) {
              fs::create_directory(dir + "/out.new0");
              write_file(dir + "/out.new0/X.TLK", new_bytes);
          },
          0, journal_undone, ""},
         {"a new folder with the mark takes its name",
-         "replacement journal\nfolder\t%d/out.new0\t%d/out\ncommit\n",
+         "replacement journal\nfolder\tout.new0\tout\ncommit\n",
          [](const std::string& dir) {
              fs::create_directory(dir + "/out.new0");
              write_file(dir + "/out.new0/X.TLK", new_bytes);
@@ -84,8 +84,13 @@ TEST(ReplacementJournal, AJournalLeftByAnInterruptedProcessIsUndoneOrCompleted)
          old_targets_and_new_files, -1, journal_none,
          "A 300 bytes (old)\nA.new0 400 bytes (new)\nB 300 bytes (old)\nB.new0 9 bytes\nB.new3 "
          "400 bytes (new)\nj 38 bytes\n"},
+        {"a journal naming a file of another folder is left as it is",
+         "replacement journal\nreplace\t../A.new0\t../A\ncommit\n", old_targets_and_new_files, -1,
+         journal_none,
+         "A 300 bytes (old)\nA.new0 400 bytes (new)\nB 300 bytes (old)\nB.new0 9 bytes\nB.new3 "
+         "400 bytes (new)\nj %j bytes\n"},
         {"a journal naming another's file as a new one is left as it is",
-         "replacement journal\nreplace\t%d/B.new0\t%d/A\ncommit\n", old_targets_and_new_files, -1,
+         "replacement journal\nreplace\tB.new0\tA\ncommit\n", old_targets_and_new_files, -1,
          journal_none,
          "A 300 bytes (old)\nA.new0 400 bytes (new)\nB 300 bytes (old)\nB.new0 9 bytes\nB.new3 "
          "400 bytes (new)\nj %j bytes\n"},
