@@ -118,8 +118,10 @@ int stage_storage_file(replacement_journal* journal, const std::string& path, co
                        size_t size, bool in_place)
 {
     file_status status = {file_step_none, 0};
-    if (journal_file_replacement(journal, path.c_str(), bytes, size, &status) < 0) {
-        if (status.failed == file_step_open && status.error_number == EXDEV)
+    if (journal_file_replacement(journal, path.c_str(), bytes, size, !in_place, &status) < 0) {
+        if (!in_place && status.error_number == EEXIST)
+            report_error(path, "exists already: --output writes a new file or folder");
+        else if (status.failed == file_step_open && status.error_number == EXDEV)
             report_error(path,
                          "a link to a file in another folder, which an import does not "
                          "replace along with the others");

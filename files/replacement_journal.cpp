@@ -351,20 +351,33 @@ int put_in_place(const journal_entry& entry, file_status* status)
     return rename_to_free_name(entry.staged.c_str(), entry.target.c_str(), status);
 }
 
+// A new path that another took before the first rename: nothing of the
+// journal is in place yet, so it is undone instead.
+bool is_taken_before_anything(size_t index, const journal_entry& entry, const file_status& status)
+{
+    return index == 0 && entry.kind != entry_replace && status.error_number == EEXIST;
+}
+
 // Finishes what an interrupted process left: undone without the mark,
 // completed with it. 0, or -1 with *status set and *failed the target.
 int finish_journal(const std::vector<journal_entry>& entries, bool committed,
                    journal_outcome* outcome, std::string* failed, file_status* status)
 {
     *outcome = entries.empty() ? journal_none : committed ? journal_completed : journal_undone;
-    for (const journal_entry& entry : entries) {
-        if (!committed) {
-            remove_staged(entry);
-        } else if (put_in_place(entry, status) < 0) {
-            *failed = entry.shown;
+    for (size_t i = 0; committed && i < entries.size(); i++) {
+        if (put_in_place(entries[i], status) == 0)
+            continue;
+        if (!is_taken_before_anything(i, entries[i], *status)) {
+            *failed = entries[i].shown;
             return -1;
         }
+        *status = {file_step_none, 0};
+        committed = false;
+        *outcome = journal_undone;
     }
+    if (!committed)
+        for (const journal_entry& entry : entries)
+            remove_staged(entry);
     return 0;
 }
 
@@ -490,7 +503,7 @@ int recover_replacement_journal(const char* path, journal_outcome* outcome, file
 }
 
 int journal_file_replacement(replacement_journal* journal, const char* path, const uint8_t* bytes,
-                             size_t size, file_status* status)
+                             size_t size, bool new_path, file_status* status)
 {
     *status = {file_step_none, 0};
     journal->failed_target = path;
@@ -498,6 +511,10 @@ int journal_file_replacement(replacement_journal* journal, const char* path, con
     if (target == nullptr)
         return -1;
     bool existed = target_exists(target);
+    if (existed && new_path) {
+        free(target);
+        return fail_step(status, file_step_open, EEXIST);
+    }
     if (existed && !target_is_replaceable(target, status)) {
         free(target);
         return -1;
@@ -563,10 +580,14 @@ int commit_replacement_journal(replacement_journal* journal, file_status* status
     }
     sync_folder_of(journal->path.c_str());
     journal->committed = true;
-    for (const journal_entry& entry : journal->entries) {
+    for (size_t i = 0; i < journal->entries.size(); i++) {
+        const journal_entry& entry = journal->entries[i];
         if (put_in_place(entry, status) < 0) {
             journal->failed_target = entry.shown;
-            journal->kept = true;
+            // Kept for the next process to complete, unless nothing is in
+            // place: then closing undoes it.
+            journal->committed = !is_taken_before_anything(i, entry, *status);
+            journal->kept = journal->committed;
             return -1;
         }
     }

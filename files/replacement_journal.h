@@ -40,11 +40,12 @@ int recover_replacement_journal(const char* path, journal_outcome* outcome, file
 // After a staging step fails, nothing more is staged: the journal is
 // closed, which removes what it staged.
 
-// Stages size bytes as the new contents of the file at path, a regular
-// file or a free name (its links resolved): written whole and synced into a
-// new file beside it. 0, or -1 with *status set.
+// Stages size bytes as the new contents of the file at path (its links
+// resolved): a regular file, or a free name, which new_path requires (the
+// commit then never replaces what stands there meanwhile). Written whole
+// and synced into a new file beside it. 0, or -1 with *status set.
 int journal_file_replacement(replacement_journal* journal, const char* path, const uint8_t* bytes,
-                             size_t size, file_status* status);
+                             size_t size, bool new_path, file_status* status);
 
 // Stages a new folder for the free path: made beside it, for the caller to
 // fill with write_new_file. Its name (owned by the journal), or null with

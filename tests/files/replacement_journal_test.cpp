@@ -77,6 +77,10 @@ TEST(ReplacementJournal, AJournalLeftByAnInterruptedProcessIsUndoneOrCompleted)
              write_file(dir + "/out.new0/X.TLK", new_bytes);
          },
          0, journal_completed, "out/\nout/X.TLK 400 bytes (new)\n"},
+        {"with the mark, a new path that another took first is undone",
+         "replacement journal\ncreate\tA.new0\tA\ncommit\n", old_targets_and_new_files, 0,
+         journal_undone,
+         "A 300 bytes (old)\nB 300 bytes (old)\nB.new0 9 bytes\nB.new3 400 bytes (new)\n"},
         {"an empty journal holds nothing", "", old_targets_and_new_files, 0, journal_none,
          "A 300 bytes (old)\nA.new0 400 bytes (new)\nB 300 bytes (old)\nB.new0 9 bytes\nB.new3 "
          "400 bytes (new)\n"},
@@ -127,7 +131,7 @@ TEST(ReplacementJournal, AJournalHeldByAnotherIsBusyOnceItHasStagedAFile)
     EXPECT_EQ(recover_replacement_journal(dir.file("j").c_str(), &outcome, &status), 0);
 
     ASSERT_EQ(journal_file_replacement(held, dir.file("A").c_str(), new_bytes.data(),
-                                       new_bytes.size(), &status),
+                                       new_bytes.size(), false, &status),
               0);
     EXPECT_EQ(recover_replacement_journal(dir.file("j").c_str(), &outcome, &status), -1);
     EXPECT_EQ(status.failed, file_step_busy);
