@@ -63,6 +63,26 @@ bool is_folder(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+std::string special_file_kind(const std::string& path)
+{
+    struct stat info;
+    if (stat(path.c_str(), &info) != 0 || S_ISREG(info.st_mode) || S_ISDIR(info.st_mode))
+        return "";
+    if (S_ISFIFO(info.st_mode))
+        return "a FIFO";
+    if (S_ISCHR(info.st_mode))
+        return "a character device";
+#ifdef S_ISBLK
+    if (S_ISBLK(info.st_mode))
+        return "a block device";
+#endif
+#ifdef S_ISSOCK
+    if (S_ISSOCK(info.st_mode))
+        return "a socket";
+#endif
+    return "neither a file nor a folder";
+}
+
 std::string printable_text(const std::string& text)
 {
     std::string out;

@@ -26,6 +26,11 @@ std::string describe_write_failure(const file_status& status, bool in_place);
 // True for a folder (which opens and reads as nothing on some systems).
 bool is_folder(const std::string& path);
 
+// What stands at path when it is neither a file nor a folder: "a FIFO", "a
+// character device", ...; else (a file, a folder, nothing) an empty string.
+// Opening a FIFO waits for a writer, and a device may never end.
+std::string special_file_kind(const std::string& path);
+
 // A text taken from an input, as a message shows it: each control byte and
 // each byte that is no part of a UTF-8 character written as {XX}, so that
 // nothing of it acts on the terminal.

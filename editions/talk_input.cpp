@@ -30,6 +30,11 @@ int read_input_file(const std::string& path, const char* what, size_t size_limit
         report_error(path, std::string("a folder, not ") + what);
         return -1;
     }
+    const std::string kind = special_file_kind(path);
+    if (!kind.empty()) {
+        report_error(path, kind + ", not " + what);
+        return -1;
+    }
     file_status status = {file_step_none, 0};
     if (read_whole_file(path.c_str(), size_limit, &bytes->data, &bytes->size, &status) == 0)
         return 0;
@@ -46,7 +51,7 @@ talk_input::~talk_input()
 }
 
 int load_talk_input(const std::string& path, const edition_entry* edition, int32_t disk_index,
-                    talk_input* input)
+                    const char* index_option, talk_input* input)
 {
     input->path = path;
     input->disk_index = disk_index;
@@ -68,9 +73,10 @@ int load_talk_input(const std::string& path, const edition_entry* edition, int32
         return -1;
     }
     input->edition = edition;
-    if (!edition->has_disks && disk_index != 0) {
-        report_error(path, std::string("-i chooses a disk of a D88 image; this is the ") +
-                               edition->title + " edition");
+    if (!edition->has_disks && (index_option != nullptr || disk_index != 0)) {
+        report_error(path, std::string(index_option != nullptr ? index_option : "-i") +
+                               " chooses a disk of a D88 image; this is the " + edition->title +
+                               " edition");
         return -1;
     }
     input->record_size = edition->profile->record_size;

@@ -69,16 +69,19 @@ struct talk_input {
 // The largest file read: the D88 library's positions are 32-bit.
 const size_t largest_input_file = 0x7FFFFFFF;
 
-// Reads a whole file: 0, or -1 after the error line (a folder is refused
-// as not being what, "a D88 image"). An empty file reads as no bytes when
-// empty_ok is set, else it is an error.
+// Reads a whole file: 0, or -1 after the error line (a folder, a FIFO or a
+// device is refused at once as not being what, "a D88 image"). An empty
+// file reads as no bytes when empty_ok is set, else it is an error.
 int read_input_file(const std::string& path, const char* what, size_t size_limit, bool empty_ok,
                     file_bytes* bytes);
 
 // Loads path as edition, or when edition is null as the edition whose claim
-// on it is strongest. 0, or -1 after printing why.
+// on it is strongest. index_option is the option that gave disk_index as
+// the user spelled it ("-i", "--index-b"), or null when none did: it is
+// refused for an edition without disks, 0 as well. 0, or -1 after printing
+// why.
 int load_talk_input(const std::string& path, const edition_entry* edition, int32_t disk_index,
-                    talk_input* input);
+                    const char* index_option, talk_input* input);
 
 // A sector as the listing names it: cylinder/head/record in hex, "10/00/04".
 std::string sector_text(const talk_location& location);

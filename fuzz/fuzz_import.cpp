@@ -35,7 +35,7 @@ loaded_samples* load_samples()
         abort();
     for (size_t e = 0; e < talk_editions.count; e++)
         if (load_talk_input(folder + "/" + sample_input(talk_editions[e]->name), talk_editions[e],
-                            0, &samples.inputs[e]) < 0)
+                            0, nullptr, &samples.inputs[e]) < 0)
             abort();
     std::error_code error;
     std::filesystem::remove_all(folder, error);

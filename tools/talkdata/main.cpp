@@ -87,6 +87,8 @@ struct input_options {
     std::string path;
     std::string edition;  // empty: told from the input
     int32_t index = 0;
+    CLI::Option* index_option = nullptr;
+    std::string index_given;  // the option of the index as the user spelled it, or empty
 };
 
 // --edition and -i|--index on a subcommand (with a suffix for compare's two
@@ -99,15 +101,47 @@ void add_input_options(CLI::App* command, input_options* options, const std::str
                      "read " + which + " as this edition instead of telling it from the input")
         ->check(CLI::IsMember(edition_names()));
     std::string names = suffix.empty() ? "-i,--index" : "--index" + suffix;
-    command->add_option(names, options->index, "the disk of a D88 image " + which + ", from 0")
-        ->check(CLI::Range(0, INT32_MAX));
+    options->index_option =
+        command
+            ->add_option(names, options->index,
+                         "the disk of a D88 image " + which + ", from 0 (D88 images only)")
+            ->check(CLI::Range(0, INT32_MAX));
+}
+
+// The spelling of the index option that the user gave last: "-i" or
+// "--index" (the library keeps no note of it). Options follow the
+// subcommand; after "--" come only operands.
+std::string index_spelling(int argc, char** argv, const CLI::Option* option)
+{
+    std::string spelling;
+    for (int i = 1; i < argc; i++) {
+        const std::string argument = argv[i];
+        if (argument == "--")
+            break;
+        for (const std::string& name : option->get_lnames())
+            if (argument == "--" + name || argument.rfind("--" + name + "=", 0) == 0)
+                spelling = "--" + name;
+        for (const std::string& name : option->get_snames())
+            if (argument.rfind("-" + name, 0) == 0)
+                spelling = "-" + name;
+    }
+    return spelling;
+}
+
+// Notes the spelling of the index option where it was given.
+void note_index_given(int argc, char** argv, input_options* options)
+{
+    if (options->index_option->count() > 0)
+        options->index_given = index_spelling(argc, argv, options->index_option);
 }
 
 int load(const input_options& options, talk_input* input)
 {
     const edition_entry* edition =
         options.edition.empty() ? nullptr : find_edition(options.edition);
-    return load_talk_input(options.path, edition, options.index, input);
+    return load_talk_input(
+        options.path, edition, options.index,
+        options.index_option->count() > 0 ? options.index_given.c_str() : nullptr, input);
 }
 
 // The path without trailing separators ("out/" names the folder out).
@@ -267,6 +301,8 @@ int main(int argc, char** argv)
         int code = app.exit(error);
         return code == 0 ? exit_success : exit_usage;
     }
+    for (input_options* options : {&export_input, &import_input, &compare_a, &compare_b})
+        note_index_given(argc, argv, options);
 
     if (*export_command)
         return run_export(export_input, format, join_marks);
