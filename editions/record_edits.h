@@ -1,5 +1,7 @@
 // Edits of talk records, as an edits file holds them: for each record
 // named, new texts of some of its fields and perhaps its header bytes.
+// What a file tells of the input besides (its edition, disk, where a
+// record lies) is checked by its reader, which has the input.
 #pragma once
 
 #include <string>
@@ -20,7 +22,5 @@ struct record_edit {
 };
 
 struct edits_file {
-    std::string edition;  // the edition the edits name, or empty
-    int disk = -1;        // the disk of a D88 image they name, or -1
     std::vector<record_edit> records;
 };

@@ -17,7 +17,7 @@ struct gathered_record {
 
 // Gathers the edits by record, index = town * 16 + person.
 void gather_edits(const talk_input& input, const edits_file& edits,
-                  std::vector<gathered_record>* gathered, std::vector<std::string>* problems)
+                  std::vector<gathered_record>* gathered, problem_list* problems)
 {
     for (const record_edit& edit : edits.records) {
         gathered_record& record =
@@ -25,15 +25,15 @@ void gather_edits(const talk_input& input, const edits_file& edits,
         record.named = true;
         if (edit.has_header) {
             if (record.header != nullptr)
-                problems->push_back(edit.place + ": " + record_name(input, edit.town, edit.person) +
-                                    " header: given twice");
+                problems->add(edit.place + ": " + record_name(input, edit.town, edit.person) +
+                              " header: given twice");
             record.header = &edit.header;
             record.header_source = &edit;
         }
         for (const field_edit& field : edit.fields) {
             if (record.texts[field.slot] != nullptr)
-                problems->push_back(edit.place + ": " + record_name(input, edit.town, edit.person) +
-                                    " " + field_names[field.slot] + ": given twice");
+                problems->add(edit.place + ": " + record_name(input, edit.town, edit.person) + " " +
+                              field_names[field.slot] + ": given twice");
             record.texts[field.slot] = &field.text;
             record.sources[field.slot] = &edit;
         }
@@ -42,15 +42,15 @@ void gather_edits(const talk_input& input, const edits_file& edits,
 
 // Checks the header bytes of an edit: 0, or -1 after adding the problem.
 int check_header(const talk_profile* profile, const std::string& name,
-                 const std::vector<int>& header, std::vector<std::string>* problems)
+                 const std::vector<int>& header, problem_list* problems)
 {
     if (header.size() != profile->header_count) {
-        problems->push_back(name + " header: " + std::to_string(header.size()) +
-                            " bytes, the record has " + std::to_string(profile->header_count));
+        problems->add(name + " header: " + std::to_string(header.size()) +
+                      " bytes, the record has " + std::to_string(profile->header_count));
         return -1;
     }
     if (talk_question_slot(static_cast<unsigned>(header[0])) == talk_slot_count) {
-        problems->push_back(name + " header: " + question_flag_problem(std::to_string(header[0])));
+        problems->add(name + " header: " + question_flag_problem(std::to_string(header[0])));
         return -1;
     }
     return 0;
@@ -94,8 +94,7 @@ int encode_field(const record_rebuild& rebuild, unsigned slot, const std::string
 // the slots whose bytes change go to *changed. 0, or -1 after adding a
 // problem for each text that the edition cannot store.
 int encode_fields(const talk_input& input, int town, int person, const gathered_record& edit,
-                  record_rebuild* rebuild, std::vector<int>* changed,
-                  std::vector<std::string>* problems)
+                  record_rebuild* rebuild, std::vector<int>* changed, problem_list* problems)
 {
     int result = 0;
     for (unsigned slot = 0; slot < talk_slot_count; slot++) {
@@ -111,10 +110,9 @@ int encode_fields(const talk_input& input, int town, int person, const gathered_
             continue;
         encode_failure failure;
         if (encode_field(*rebuild, slot, *text, &bytes, &failure) < 0) {
-            problems->push_back(edit.sources[slot]->place + ": " +
-                                record_name(input, town, person) + " " + field_names[slot] +
-                                ", character " + std::to_string(failure.character) + ": " +
-                                failure.reason);
+            problems->add(edit.sources[slot]->place + ": " + record_name(input, town, person) +
+                          " " + field_names[slot] + ", character " +
+                          std::to_string(failure.character) + ": " + failure.reason);
             result = -1;
             continue;
         }
@@ -178,7 +176,7 @@ std::string overflow_problem(const std::string& name, const std::vector<int>& sl
 // when every byte stays or a problem was found.
 record_change update_record(const talk_input& input, int town, int person,
                             const gathered_record& edit, uint8_t* new_record,
-                            std::vector<std::string>* problems)
+                            problem_list* problems)
 {
     record_rebuild rebuild;
     rebuild.codec = &edition_codec(input.edition);
@@ -187,7 +185,7 @@ record_change update_record(const talk_input& input, int town, int person,
     record_change change = {town, person, {}, false, 0};
     std::string unused;
     if (split_record_fields(*rebuild.codec, rebuild.old_record, &rebuild.fields, &unused) < 0) {
-        problems->push_back(record_name(input, town, person) + ": " + unused);
+        problems->add(record_name(input, town, person) + ": " + unused);
         return change;
     }
     int result = encode_fields(input, town, person, edit, &rebuild, &change.slots, problems);
@@ -208,25 +206,12 @@ record_change update_record(const talk_input& input, int town, int person,
             change.bytes_free = pack_record(rebuild, edit.header, new_record);
             return change;
         }
-        problems->push_back(
+        problems->add(
             overflow_problem(record_name(input, town, person), change.slots, used - room, room));
     }
     change.slots.clear();
     change.header = false;
     return change;
-}
-
-// The problem of edits that name another edition or disk than the input's,
-// or an empty string.
-std::string edits_mismatch(const talk_input& input, const edits_file& edits)
-{
-    if (!edits.edition.empty() && edits.edition != input.edition->name)
-        return "the edits are for the " + edits.edition + " edition, the input is of the " +
-               input.edition->name + " edition";
-    if (edits.disk != -1 && input.edition->has_disks && edits.disk != input.disk_index)
-        return "the edits are of disk " + std::to_string(edits.disk) + ", the input's disk " +
-               std::to_string(input.disk_index) + " is chosen (-i)";
-    return "";
 }
 
 // The problem of an edit that names no record or field of a talk record,
@@ -247,15 +232,10 @@ std::string edit_out_of_range(const record_edit& edit)
 
 void apply_edits(talk_input* input, const edits_file& edits, import_plan* plan)
 {
-    std::string mismatch = edits_mismatch(*input, edits);
-    if (!mismatch.empty()) {
-        plan->problems.push_back(mismatch);
-        return;
-    }
     for (const record_edit& edit : edits.records) {
         std::string problem = edit_out_of_range(edit);
         if (!problem.empty()) {
-            plan->problems.push_back(problem);
+            plan->problems.add(problem);
             return;
         }
     }

@@ -12,6 +12,7 @@
 #include <string>
 #include <vector>
 
+#include "problem_list.h"
 #include "record_edits.h"
 #include "talk_input.h"
 
@@ -25,7 +26,7 @@ struct record_change {
 
 struct import_plan {
     std::vector<record_change> changes;
-    std::vector<std::string> problems;  // each names the record, field and position
+    problem_list problems;  // each names the record, field and position
 };
 
 // Applies the edits to input->records: with no problem, the changed records

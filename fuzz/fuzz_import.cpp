@@ -55,7 +55,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size)
     std::vector<uint8_t> before = input.records;
     edits_file edits;
     import_plan plan;
-    read_edits(text, &edits, &plan.problems);
+    read_edits(text, input, &edits, &plan.problems);
     apply_edits(&input, edits, &plan);
     if (!plan.problems.empty()) {
         if (input.records != before || !plan.changes.empty())

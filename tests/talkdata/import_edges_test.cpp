@@ -49,7 +49,7 @@ TEST(TalkdataImport, ATextThatFillsItsRecordImportsAndOneByteMoreIsRefused)
         EXPECT_EQ(filled.exit_code, 0) << c.input << filled.err;
         EXPECT_EQ(filled.out,
                   std::string(c.record) +
-                      ": job; 0 bytes free\n1 records, 1 fields changed; written to full\n");
+                      ": job; 0 bytes free\n1 record, 1 field changed; written to full\n");
         std::string shown;
         for (size_t i = 0; i < full.size(); i++)
             shown += c.x;
@@ -216,10 +216,10 @@ TEST(TalkdataImport, TownsAndPersonsOutsideZeroToFifteenAreRefused)
         {"dos", "e.json",
          R"({"records": [{"town": 16, "person": 0, "fields": {"job": "A"}}, {"town": 0, "person": 16},)"
          R"( {"town": -1, "person": 0}, {"town": 0, "person": -1}]})",
-         "e.json: records[0].town: no town 0 to 15\n"
-         "e.json: records[1].person: no person 0 to 15\n"
-         "e.json: records[2].town: no town 0 to 15\n"
-         "e.json: records[3].person: no person 0 to 15\n"
+         "e.json: line 1, column 23: records[0].town: no town 0 to 15\n"
+         "e.json: line 1, column 87: records[1].person: no person 0 to 15\n"
+         "e.json: line 1, column 101: records[2].town: no town 0 to 15\n"
+         "e.json: line 1, column 141: records[3].person: no person 0 to 15\n"
          "e.json: 4 problems: nothing written\n"},
         {"dos", "e.tsv",
          tsv_header + "16\tPaws\t0\tjob\tA\n" + "12\tPaws\t-1\tjob\tA\n" + "12\tPaws\t16\tjob\tA\n",

@@ -300,9 +300,9 @@ TEST(Talkdata, OneChangedFieldChangesExactlyThatField)
         ASSERT_NE(free_end, std::string::npos) << dry.out;
         EXPECT_EQ(dry.out,
                   dry.out.substr(0, free_end) +
-                      " bytes free\n1 records, 1 fields would change; nothing written (dry run)\n");
+                      " bytes free\n1 record, 1 field would change; nothing written (dry run)\n");
         EXPECT_EQ(imported.out, dry.out.substr(0, free_end) +
-                                    " bytes free\n1 records, 1 fields "
+                                    " bytes free\n1 record, 1 field "
                                     "changed; written to " +
                                     c.input + "\n");
         EXPECT_EQ(dry.out.rfind("[Paws][3]", 0), 0u) << dry.out;
@@ -361,7 +361,8 @@ TEST(Talkdata, ImportListsEveryProblemAndWritesNothing)
          R"({"records": [{"town": 3, "person": 5, "header": [7, 0, 0, 0]}, {"town": 3, )"
          R"("person": 5, "feilds": {}, "fields": {"job": "ｱ"}}, {"town": 4, "person": 1, )"
          R"("header": [1, 2]}]})",
-         "E: records[1]: unknown key 'feilds' (a misspelt one would be ignored)\n"
+         "E: line 1, column 89: records[1]: unknown key 'feilds' (a misspelt one would be "
+         "ignored)\n"
          "E: records[1]: [Serpent's Hold][5] job, character 1: 'ｱ' (U+FF71) is half-width "
          "katakana, which the X68000 edition cannot store\n"
          "E: records[0]: [Serpent's Hold][5] header: question flag 7 is not 0 to 6 or 10\n"
@@ -375,7 +376,7 @@ TEST(Talkdata, ImportListsEveryProblemAndWritesNothing)
         {"velk-towne.d88",
          {"--in-place"},
          R"({"edition": "pc8801", "disk": 1, "records": []})",
-         "E: the edits are of disk 1, the input's disk 0 is chosen (-i)\n"
+         "E: line 1, column 31: disk: the edits are of disk 1, the input's disk 0 is chosen (-i)\n"
          "E: 1 problem: nothing written\n"},
         {"velk-towne.d88",
          {"--in-place"},
@@ -385,7 +386,8 @@ TEST(Talkdata, ImportListsEveryProblemAndWritesNothing)
         {"dos",
          {"--in-place"},
          R"({"edition": "x68000", "records": []})",
-         "E: the edits are for the x68000 edition, the input is of the dos edition\n"
+         "E: line 1, column 13: edition: the edits are for the x68000 edition, the input is of the "
+         "dos edition\n"
          "E: 1 problem: nothing written\n"},
         {"dos",
          {"--in-place"},

@@ -13,6 +13,12 @@ namespace {
 
 const size_t largest_edits = 256u << 20;
 
+// "1 record", "2 records"
+std::string counted(size_t count, const char* one, const char* more)
+{
+    return std::to_string(count) + " " + (count == 1 ? one : more);
+}
+
 // "[Paws][3]: job, reply1; header; 12 bytes free"
 std::string describe_change(const talk_input& input, const record_change& change)
 {
@@ -21,7 +27,7 @@ std::string describe_change(const talk_input& input, const record_change& change
         line += (i > 0 ? ", " : "") + std::string(field_names[change.slots[i]]);
     if (change.header)
         line += change.slots.empty() ? "header" : ", header";
-    return line + "; " + std::to_string(change.bytes_free) + " bytes free\n";
+    return line + "; " + counted(change.bytes_free, "byte", "bytes") + " free\n";
 }
 
 }  // namespace
@@ -51,17 +57,22 @@ int import_edits(talk_input* input, const std::string& edits_text, const import_
     edits_file edits;
     import_plan plan;
     if (edits_text.find_first_not_of(" \t\r\n") == std::string::npos)
-        plan.problems.push_back("the file holds no edits, not even a header row");
+        plan.problems.add("the file holds no edits, not even a header row");
     // The rows that read well are checked too, so that every problem is listed at once.
-    read_edits(edits_text, &edits, &plan.problems);
+    read_edits(edits_text, *input, &edits, &plan.problems);
     apply_edits(input, edits, &plan);
     if (!plan.problems.empty()) {
-        for (const std::string& problem : plan.problems)
-            report_error(options.edits_path, problem);
-        report_error(options.edits_path,
-                     std::to_string(plan.problems.size()) +
-                         (plan.problems.size() == 1 ? " problem" : " problems") +
-                         ": nothing written");
+        const std::string& subject = options.edits_path;
+        const std::vector<std::string>& listed = plan.problems.kept();
+        for (const std::string& problem : listed)
+            report_error(subject, problem);
+        if (plan.problems.size() > listed.size())
+            report_error(subject, "and " +
+                                      counted(plan.problems.size() - listed.size(), "more problem",
+                                              "more problems") +
+                                      ", not listed");
+        report_error(subject,
+                     counted(plan.problems.size(), "problem", "problems") + ": nothing written");
         return -1;
     }
     std::string report;
@@ -70,8 +81,8 @@ int import_edits(talk_input* input, const std::string& edits_text, const import_
         report += describe_change(*input, change);
         fields += change.slots.size();
     }
-    std::string counts =
-        std::to_string(plan.changes.size()) + " records, " + std::to_string(fields) + " fields";
+    std::string counts = counted(plan.changes.size(), "record", "records") + ", " +
+                         counted(fields, "field", "fields");
     if (options.dry_run) {
         report += counts + " would change; nothing written (dry run)\n";
         fputs(report.c_str(), stdout);

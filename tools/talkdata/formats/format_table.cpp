@@ -32,7 +32,8 @@ std::vector<std::string> format_names(bool exported)
     return names;
 }
 
-void read_edits(const std::string& text, edits_file* edits, std::vector<std::string>* problems)
+void read_edits(const std::string& text, const talk_input& input, edits_file* edits,
+                problem_list* problems)
 {
     // The byte order mark that some editors put before UTF-8 text.
     const std::string mark = "\xEF\xBB\xBF";
@@ -50,8 +51,8 @@ void read_edits(const std::string& text, edits_file* edits, std::vector<std::str
             reader = &format;
     }
     if (reader == nullptr) {
-        problems->push_back("not a file of edits in any format the import reads");
+        problems->add("not a file of edits in any format the import reads");
         return;
     }
-    reader->read(body, edits, problems);
+    reader->read(body, input, edits, problems);
 }

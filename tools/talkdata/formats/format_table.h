@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "exported_records.h"
+#include "problem_list.h"
 #include "record_edits.h"
 
 struct talk_format {
@@ -17,10 +18,12 @@ struct talk_format {
     const char* help;  // what it is, for --help: "the listing's layout"
     // Writes the records of an export on out; null for a format that is only read.
     void (*write)(const talk_input& input, const std::vector<exported_record>& records, FILE* out);
-    // Reads the edits of a file in the format, appending every problem (with
-    // its line and column where the text is malformed); null for a format
-    // that is only written.
-    void (*read)(const std::string& text, edits_file* edits, std::vector<std::string>* problems);
+    // Reads the edits of a file in the format for input, adding every
+    // problem (with its line and column where the file tells one), a value
+    // that the file holds of the input and that differs from the input's
+    // among them; null for a format that is only written.
+    void (*read)(const std::string& text, const talk_input& input, edits_file* edits,
+                 problem_list* problems);
     // True when an edits file's text (without a byte order mark) is in this
     // format; null for the format of every text that no other claims.
     bool (*claims)(const std::string& text);
@@ -36,7 +39,8 @@ const talk_format* find_format(const std::string& name);
 // reads.
 std::vector<std::string> format_names(bool exported);
 
-// Reads the edits from text in the format that claims it (a byte order mark
-// before it is passed over). Every problem is appended to *problems; the
-// edits are usable when none was added.
-void read_edits(const std::string& text, edits_file* edits, std::vector<std::string>* problems);
+// Reads the edits for input from text in the format that claims it (a byte
+// order mark before it is passed over). Every problem is added to
+// *problems; the edits are usable when none was added.
+void read_edits(const std::string& text, const talk_input& input, edits_file* edits,
+                problem_list* problems);

@@ -77,30 +77,18 @@ void append_key(std::string* out, const char* indent, const char* name)
     *out += "\": ";
 }
 
-// Where the record lies: the file and offset, the offset in the image, or
-// the cylinder, head and sector of its sector.
+// Where the record lies, as its "location" object, at the indent of a
+// record's members.
 void append_location(std::string* out, const talk_input& input, int town, int person)
 {
-    const record_location location = input.edition->locate(town, person);
-    const char* indent = "        ";
+    const std::vector<json_member> members = location_members(input, town, person);
     *out += "{\n";
-    if (location.file != nullptr) {
-        append_key(out, indent, "file");
-        append_json_string(out, location.file);
-        *out += ",\n";
+    for (size_t i = 0; i < members.size(); i++) {
+        append_key(out, "        ", members[i].name);
+        *out += members[i].value;
+        *out += i + 1 < members.size() ? ",\n" : "\n";
     }
-    if (location.offset >= 0) {
-        append_key(out, indent, "offset");
-        *out += std::to_string(location.offset);
-    } else {
-        append_key(out, indent, "cylinder");
-        *out += std::to_string(location.sector.cylinder) + ",\n";
-        append_key(out, indent, "head");
-        *out += std::to_string(location.sector.head) + ",\n";
-        append_key(out, indent, "sector");
-        *out += std::to_string(location.sector.sector);
-    }
-    *out += "\n      }";
+    *out += "      }";
 }
 
 void append_record(std::string* out, const talk_input& input, const exported_record& record)
@@ -135,6 +123,29 @@ void append_record(std::string* out, const talk_input& input, const exported_rec
 }
 
 }  // namespace
+
+std::string json_string(const std::string& text)
+{
+    std::string out;
+    append_json_string(&out, text);
+    return out;
+}
+
+std::vector<json_member> location_members(const talk_input& input, int town, int person)
+{
+    const record_location location = input.edition->locate(town, person);
+    std::vector<json_member> members;
+    if (location.file != nullptr)
+        members.push_back({"file", json_string(location.file)});
+    if (location.offset >= 0) {
+        members.push_back({"offset", std::to_string(location.offset)});
+    } else {
+        members.push_back({"cylinder", std::to_string(location.sector.cylinder)});
+        members.push_back({"head", std::to_string(location.sector.head)});
+        members.push_back({"sector", std::to_string(location.sector.sector)});
+    }
+    return members;
+}
 
 void write_json_export(const talk_input& input, const std::vector<exported_record>& records,
                        FILE* out)

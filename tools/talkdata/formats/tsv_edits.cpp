@@ -79,7 +79,8 @@ int cell_number(std::string_view cell, int low, int high)
 
 }  // namespace
 
-void read_tsv_edits(const std::string& text, edits_file* edits, std::vector<std::string>* problems)
+void read_tsv_edits(const std::string& text, const talk_input&, edits_file* edits,
+                    problem_list* problems)
 {
     size_t start = 0;
     for (size_t number = 1; start < text.size(); number++) {
@@ -92,8 +93,8 @@ void read_tsv_edits(const std::string& text, edits_file* edits, std::vector<std:
             line.remove_suffix(1);
         if (number == 1) {
             if (line != tsv_header_row("\t")) {
-                problems->push_back("line 1: not the header row of a talkdata TSV export (" +
-                                    tsv_header_row(", ") + ")");
+                problems->add("line 1: not the header row of a talkdata TSV export (" +
+                              tsv_header_row(", ") + ")");
                 return;
             }
             continue;
@@ -112,8 +113,8 @@ void read_tsv_edits(const std::string& text, edits_file* edits, std::vector<std:
             columns++;
         }
         if (columns != tsv_columns) {
-            problems->push_back("line " + std::to_string(number) + ": " + std::to_string(columns) +
-                                " columns, not " + std::to_string(tsv_columns));
+            problems->add("line " + std::to_string(number) + ": " + std::to_string(columns) +
+                          " columns, not " + std::to_string(tsv_columns));
             continue;
         }
         starts[tsv_columns] = line.size() + 1;
@@ -126,29 +127,29 @@ void read_tsv_edits(const std::string& text, edits_file* edits, std::vector<std:
         record.person = cell_number(cell[2], 0, talk_person_count - 1);
         int slot = find_field(std::string(cell[3]));
         if (record.town < 0)
-            problems->push_back(line_place(number, line, 0) + ": town '" +
-                                printable_text(std::string(cell[0])) + "' does not exist (0 to " +
-                                std::to_string(talk_town_count - 1) + ")");
+            problems->add(line_place(number, line, 0) + ": town '" +
+                          printable_text(std::string(cell[0])) + "' does not exist (0 to " +
+                          std::to_string(talk_town_count - 1) + ")");
         if (record.person < 0)
-            problems->push_back(line_place(number, line, starts[2]) + ": person '" +
-                                printable_text(std::string(cell[2])) + "' does not exist (0 to " +
-                                std::to_string(talk_person_count - 1) + ")");
+            problems->add(line_place(number, line, starts[2]) + ": person '" +
+                          printable_text(std::string(cell[2])) + "' does not exist (0 to " +
+                          std::to_string(talk_person_count - 1) + ")");
         if (slot < 0)
-            problems->push_back(line_place(number, line, starts[3]) + ": field '" +
-                                printable_text(std::string(cell[3])) + "' does not exist");
+            problems->add(line_place(number, line, starts[3]) + ": field '" +
+                          printable_text(std::string(cell[3])) + "' does not exist");
         std::string value;
         size_t bad = 0;
         if (!tsv_unescape(cell[4], &value, &bad)) {
-            problems->push_back(line_place(number, line, starts[4] + bad) + ": unknown escape (" +
-                                known_escapes() + " are known)");
+            problems->add(line_place(number, line, starts[4] + bad) + ": unknown escape (" +
+                          known_escapes() + " are known)");
             continue;
         }
         if (record.town < 0 || record.person < 0 || slot < 0)
             continue;
         if (cell[1] != std::string_view(town_labels[record.town])) {
-            problems->push_back(line_place(number, line, starts[1]) + ": town " +
-                                std::to_string(record.town) + " is " + town_labels[record.town] +
-                                ", not " + printable_text(std::string(cell[1])));
+            problems->add(line_place(number, line, starts[1]) + ": town " +
+                          std::to_string(record.town) + " is " + town_labels[record.town] +
+                          ", not " + printable_text(std::string(cell[1])));
             continue;
         }
         record.fields.push_back({slot, std::move(value)});

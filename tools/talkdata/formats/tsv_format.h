@@ -7,13 +7,16 @@
 #include <vector>
 
 #include "exported_records.h"
+#include "problem_list.h"
 #include "record_edits.h"
 
 void write_tsv_export(const talk_input& input, const std::vector<exported_record>& records,
                       FILE* out);
 
-// Reads edits from TSV rows as export writes them.
-void read_tsv_edits(const std::string& text, edits_file* edits, std::vector<std::string>* problems);
+// Reads edits from TSV rows as export writes them (the town labels are the
+// same in every edition: the input is not needed).
+void read_tsv_edits(const std::string& text, const talk_input& input, edits_file* edits,
+                    problem_list* problems);
 
 enum { tsv_columns = 5 };
 
