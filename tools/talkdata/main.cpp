@@ -195,6 +195,8 @@ int run_import(const input_options& options, import_options import)
     talk_input input;
     std::string edits_text;
     import.output = without_trailing_separators(import.output);
+    if (check_output_path(import.output) < 0)
+        return exit_failure;
     if (read_text_file(import.edits_path, &edits_text) < 0)
         return exit_failure;
     // The target is held from before it is read until its new files are in
@@ -227,6 +229,7 @@ int main(int argc, char** argv)
 #ifdef _WIN32
     // UTF-8 bytes as they are, with "\n" line ends, as on Linux.
     _setmode(_fileno(stdout), _O_BINARY);
+    _setmode(_fileno(stdin), _O_BINARY);
 #else
     // A write over the file-size limit then fails with EFBIG, which is
     // reported and undone, instead of ending the process mid-write.
@@ -279,7 +282,8 @@ int main(int argc, char** argv)
         "import", "write the texts of EDITS (" + edits_formats() +
                       " as export writes them) into INPUT's storage; every edit is checked "
                       "first, and nothing is written when one fails");
-    import_command->add_option("EDITS", import.edits_path, "the edited export")->required();
+    import_command->add_option("EDITS", import.edits_path, "the edited export (-: standard input)")
+        ->required();
     import_command->add_option("INPUT", import_input.path, "the storage the export came from")
         ->required();
     CLI::Option* output = import_command->add_option(
