@@ -1,7 +1,9 @@
 // talkdata import at its edges, each behaviour one table: a record filled
 // to its last byte, the bytes an import writes, edits refused before
-// anything is written, a write that fails, and kana whose marks join.
+// anything is written, malformed edits files and refused runs, a write
+// that fails, and kana whose marks join.
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -266,6 +268,201 @@ TEST(TalkdataImport, TextsThatAreNoCharactersOfTheEditionAreRefusedByName)
     };
     for (const refused_case& c : cases)
         expect_refused(c);
+}
+
+// A refused run: talkdata's arguments (or a shell command, $0 being
+// talkdata), the edits file it reads, its whole standard error and exit
+// code.
+struct refused_run {
+    std::vector<std::string> args;
+    bool shell;
+    std::string edits;  // written to e.json, or e.tsv when it starts as a TSV
+    std::string errors;
+    int exit_code;
+};
+
+// Every input of the samples, each file's bytes one after the other.
+byte_vector every_sample(const temp_dir& dir)
+{
+    byte_vector bytes;
+    for (const char* input : {"dos", "velktown.dsk", "velk-towne.d88", "velk-britannia.xdf"}) {
+        byte_vector stored = stored_bytes(dir.file(input));
+        bytes.insert(bytes.end(), stored.begin(), stored.end());
+    }
+    return bytes;
+}
+
+// TSV rows of one column each, as many as asked, and the lines that list
+// their problems: the first 100, then how many more.
+std::string bad_rows(int count)
+{
+    return tsv_header + [count] {
+        std::string rows;
+        for (int i = 0; i < count; i++)
+            rows += "x\n";
+        return rows;
+    }();
+}
+std::string bad_row_lines(int count)
+{
+    std::string lines;
+    for (int line = 2; line < 102; line++)
+        lines += "e.tsv: line " + std::to_string(line) + ": 1 columns, not 5\n";
+    return lines + "e.tsv: and " + std::to_string(count - 100) +
+           " more problems, not listed\ne.tsv: " + std::to_string(count) +
+           " problems: nothing written\n";
+}
+
+TEST(TalkdataImport, MalformedEditsAndRefusedRunsWriteNothing)
+{
+    const std::vector<std::string> in_place = {"import", "--in-place", "e.json", "dos"};
+    const std::string fits = tsv_header + tsv_row(0, 5, "name", "A");
+    const std::string dos_label = "0\tX\t5\tname\tA\n";
+    const refused_run runs[] = {
+        {in_place, false, "{\"records\": []} x",
+         "e.json: line 1, column 17: text after the end of the JSON document\n"
+         "e.json: 1 problem: nothing written\n",
+         1},
+        {in_place, false, std::string("{\"records\": []}\n\0{\"records\": []}", 32),
+         "e.json: line 2, column 1: a NUL byte after the JSON document\n"
+         "e.json: 1 problem: nothing written\n",
+         1},
+        {in_place, false, std::string("{\"records\": [\0]}", 16),
+         "e.json: line 1, column 14: a NUL byte in the JSON document\n"
+         "e.json: 1 problem: nothing written\n",
+         1},
+        {in_place, false,
+         "{\"edition\": \"dos\",\n \"edition\": \"dos\",\n \"input\": \"a\",\n \"input\": \"b\",\n"
+         " \"disk\": null,\n \"disk\": null,\n \"records\": [{\"town\": 0,\n  \"town\": 1,\n"
+         "  \"person\": 5,\n  \"person\": 6,\n  \"town_label\": \"Castle of Lord Varnel\",\n"
+         "  \"town_label\": \"x\",\n  \"location\": {\"file\": \"LCB.TLK\",\n"
+         "   \"file\": \"x\", \"offset\": 1440},\n  \"location\": 1,\n  \"header\": [1, 2, 3],\n"
+         "  \"header\": [],\n  \"question_after\": \"pronoun\",\n  \"question_after\": \"x\",\n"
+         "  \"fields\": {\"name\": \"A\",\n   \"name\": \"B\"},\n  \"fields\": {}}],\n"
+         " \"records\": []}",
+         "e.json: line 2, column 2: edition: given twice\n"
+         "e.json: line 4, column 2: input: given twice\n"
+         "e.json: line 6, column 2: disk: given twice\n"
+         "e.json: line 8, column 3: records[0].town: given twice\n"
+         "e.json: line 10, column 3: records[0].person: given twice\n"
+         "e.json: line 12, column 3: records[0].town_label: given twice\n"
+         "e.json: line 14, column 4: records[0].location.file: given twice\n"
+         "e.json: line 15, column 3: records[0].location: given twice\n"
+         "e.json: line 17, column 3: records[0].header: given twice\n"
+         "e.json: line 19, column 3: records[0].question_after: given twice\n"
+         "e.json: line 21, column 4: records[0].fields.name: given twice\n"
+         "e.json: line 22, column 3: records[0].fields: given twice\n"
+         "e.json: line 23, column 2: records: given twice\n"
+         "e.json: 13 problems: nothing written\n",
+         1},
+        {in_place, false, "{\"records\": [{\"town\": 1e400, \"person\": 0}]}",
+         "e.json: line 1, column 23: the number 1e400 is out of range\n"
+         "e.json: 1 problem: nothing written\n",
+         1},
+        {in_place, false, "{\"records\": [{\"town\": 1e30, \"person\": 0}]}",
+         "e.json: line 1, column 23: records[0].town: no town 0 to 15\n"
+         "e.json: 1 problem: nothing written\n",
+         1},
+        {in_place, false,
+         "{\"edition\": \"dos\",\n \"disk\": \"0\",\n \"records\": [{\"town\": 0, \"person\": 5,\n"
+         "  \"question_after\": \"bogus\",\n  \"location\": \"x\",\n  \"town_label\": 5},\n"
+         " {\"town\": 0, \"person\": 5, \"location\": {\"offset\": 1440}}]}",
+         "e.json: line 2, column 10: disk: \"0\", but the DOS edition has no disks (its export "
+         "holds null)\n"
+         "e.json: line 6, column 17: records[0].town_label: town 0 is Castle of Lord Varnel, not "
+         "5\n"
+         "e.json: line 4, column 21: records[0].question_after: by its header's first byte, "
+         "[Castle of Lord Varnel][5] asks its question after reply1, not \"bogus\"\n"
+         "e.json: line 5, column 15: records[0].location: [Castle of Lord Varnel][5] lies at "
+         "{\"file\": \"LCB.TLK\", \"offset\": 1440}, not at \"x\"\n"
+         "e.json: line 7, column 39: records[1].location: [Castle of Lord Varnel][5] lies at "
+         "{\"file\": \"LCB.TLK\", \"offset\": 1440}, not at {\"offset\": 1440}\n"
+         "e.json: 5 problems: nothing written\n",
+         1},
+        {{"import", "--in-place", "e.json", "velktown.dsk"},
+         false,
+         "{\"disk\": 0, \"records\": []}",
+         "e.json: line 1, column 10: disk: 0, but the Apple II edition has no disks (its export "
+         "holds null)\ne.json: 1 problem: nothing written\n",
+         1},
+        {{"import", "--in-place", "e.json", "velk-towne.d88"},
+         false,
+         "{\"disk\": null, \"records\": []}",
+         "e.json: line 1, column 10: disk: null is not a disk index (the input is disk 0 of a D88 "
+         "image)\ne.json: 1 problem: nothing written\n",
+         1},
+        // Standard input, as "-" and as a pipe named by its path.
+        {{"cat e.tsv | \"$0\" import --in-place - dos"},
+         true,
+         tsv_header + dos_label,
+         "standard input: line 2, column 3: town 0 is Castle of Lord Varnel, not X\n"
+         "standard input: 1 problem: nothing written\n",
+         1},
+        {{"cat e.tsv | \"$0\" import --in-place /dev/stdin dos"},
+         true,
+         tsv_header + dos_label,
+         "/dev/stdin: line 2, column 3: town 0 is Castle of Lord Varnel, not X\n"
+         "/dev/stdin: 1 problem: nothing written\n",
+         1},
+        {{"import", "--in-place", "e.tsv", "dos"},
+         false,
+         tsv_header + std::string(16 << 20, 'x'),
+         "e.tsv: larger than 16 MiB, which no export of the talk data is\n",
+         1},
+        // Inputs that are no file or folder are refused before they are opened.
+        {{"import", "--in-place", "e.tsv", "fifo"}, false, fits, "fifo: a FIFO, not an image\n", 1},
+        {{"export", "/dev/null"}, false, "", "/dev/null: a character device, not an image\n", 1},
+        // The disk option for an input without disks, named as it was given.
+        {{"export", "-i", "0", "dos"},
+         false,
+         "",
+         "dos: -i chooses a disk of a D88 image; this is the DOS edition\n",
+         1},
+        {{"import", "--index=0", "--dry-run", "--in-place", "e.tsv", "velktown.dsk"},
+         false,
+         fits,
+         "velktown.dsk: --index chooses a disk of a D88 image; this is the Apple II edition\n",
+         1},
+        {{"compare", "--index-b", "0", "velk-towne.d88", "velk-britannia.xdf"},
+         false,
+         "",
+         "velk-britannia.xdf: --index-b chooses a disk of a D88 image; this is the X68000 "
+         "edition\n",
+         2},
+        {{"import", "--in-place", "e.tsv", "dos"}, false, bad_rows(150), bad_row_lines(150), 1},
+        // A dry run checks the --output path as the import does.
+        {{"import", "--dry-run", "--output", "missing/x", "e.tsv", "dos"},
+         false,
+         fits,
+         "missing/x: cannot create it: No such file or directory\n",
+         1},
+        {{"import", "--output", "missing/x", "e.tsv", "dos"},
+         false,
+         fits,
+         "missing/x: cannot create it: No such file or directory\n",
+         1},
+        {{"import", "--dry-run", "--output", "e.tsv/x", "e.tsv", "dos"},
+         false,
+         fits,
+         "e.tsv/x: cannot create it: Not a directory\n",
+         1},
+    };
+    for (const refused_run& run : runs) {
+        temp_dir dir;
+        ASSERT_TRUE(make_samples_in(dir.path()));
+        ASSERT_EQ(mkfifo(dir.file("fifo").c_str(), 0600), 0);
+        write_file(dir.file(run.edits.compare(0, 4, "town") == 0 ? "e.tsv" : "e.json"),
+                   byte_vector(run.edits.begin(), run.edits.end()));
+        const byte_vector before = every_sample(dir);
+        process_result refused =
+            run.shell ? run_process("/bin/sh", {"-c", run.args[0], TALKDATA_PATH}, dir.path())
+                      : talkdata(run.args, dir.path());
+        EXPECT_EQ(refused.exit_code, run.exit_code) << run.errors;
+        EXPECT_EQ(refused.out, "") << run.errors;
+        EXPECT_EQ(refused.err, talkdata_lines(run.errors));
+        EXPECT_EQ(every_sample(dir), before) << run.errors;
+        EXPECT_FALSE(std::filesystem::exists(dir.file("missing")));
+    }
 }
 
 TEST(TalkdataImport, AWriteThatFailsExitsWithOneInEveryEdition)
