@@ -75,15 +75,14 @@ int write_new_folder(const talk_input& input, const std::string& output,
                      replacement_journal* journal)
 {
     file_status status = {file_step_none, 0};
-    const char* staging = journal_new_folder(journal, output.c_str(), &status);
-    if (staging == nullptr) {
+    if (journal_new_folder(journal, output.c_str(), &status) == nullptr) {
         report_error(output, describe_write_failure(status, false));
         return -1;
     }
     for (int town = 0; town < talk_town_count; town++) {
         std::vector<uint8_t> bytes = town_file_bytes_now(input, town);
-        if (write_new_file((std::string(staging) + "/" + talk_file_names[town]).c_str(),
-                           bytes.data(), bytes.size(), &status) < 0) {
+        if (journal_folder_file(journal, talk_file_names[town], bytes.data(), bytes.size(),
+                                &status) < 0) {
             report_error(output, describe_write_failure(status, false));
             return -1;
         }

@@ -63,7 +63,38 @@ void report_journal_failure(const std::string& target, const std::string& journa
                                        system_reason(status.error_number));
 }
 
+const char another_import_text[] = "another import is writing it now; try again when that one ends";
+
+void report_claim_failure(const std::string& target, const std::string& journal_path, bool in_place,
+                          const file_status& status)
+{
+    // A folder that is not there, or is no folder, is the target's problem;
+    // anything else in the way of the journal is the journal's.
+    bool no_folder = status.error_number == ENOENT || status.error_number == ENOTDIR;
+    if (status.failed == file_step_open && no_folder)
+        report_error(target, describe_write_failure(status, in_place));
+    else if (status.failed == file_step_open || status.failed == file_step_write)
+        report_error(journal_path, "cannot make the journal of the import: " +
+                                       system_reason(status.error_number));
+    else
+        report_journal_failure(target, journal_path, status, another_import_text);
+}
+
 }  // namespace
+
+int check_import_target(const std::string& input_path, const std::string& output)
+{
+    std::string journal_path;
+    if (import_journal_path(input_path, output, &journal_path) < 0)
+        return -1;
+    file_status status = {file_step_none, 0};
+    if (probe_replacement_journal(journal_path.c_str(), &status) < 0) {
+        report_claim_failure(output.empty() ? input_path : output, journal_path, output.empty(),
+                             status);
+        return -1;
+    }
+    return 0;
+}
 
 replacement_journal* claim_import_target(const std::string& input_path, const std::string& output)
 {
@@ -76,17 +107,7 @@ replacement_journal* claim_import_target(const std::string& input_path, const st
     replacement_journal* journal =
         open_replacement_journal(journal_path.c_str(), &earlier, &status);
     if (journal == nullptr) {
-        // A folder that is not there is the target's problem; anything
-        // else in the way of the journal is the journal's.
-        if (status.failed == file_step_open && status.error_number == ENOENT)
-            report_error(target, describe_write_failure(status, output.empty()));
-        else if (status.failed == file_step_open)
-            report_error(journal_path, "cannot make the journal of the import: " +
-                                           system_reason(status.error_number));
-        else
-            report_journal_failure(target, journal_path, status,
-                                   "another import is writing it now; try again when that one "
-                                   "ends");
+        report_claim_failure(target, journal_path, output.empty(), status);
         return nullptr;
     }
     report_outcome(target, earlier);
@@ -95,15 +116,22 @@ replacement_journal* claim_import_target(const std::string& input_path, const st
 
 int finish_interrupted_import(const std::string& folder)
 {
-    std::string journal_path = folder + "/" + folder_journal_name;
-    journal_outcome outcome = journal_none;
-    file_status status = {file_step_none, 0};
-    if (recover_replacement_journal(journal_path.c_str(), &outcome, &status) < 0) {
-        report_journal_failure(folder, journal_path, status,
-                               "an import is writing it now; try again when it ends");
-        return -1;
+    // The journal of an import in place lies inside the folder; that of an
+    // import that made the folder with --output, beside it.
+    std::string named = folder;
+    while (named.size() > 1 && (named.back() == '/' || named.back() == '\\'))
+        named.pop_back();
+    for (const std::string& journal_path :
+         {folder + "/" + folder_journal_name, named + file_journal_suffix}) {
+        journal_outcome outcome = journal_none;
+        file_status status = {file_step_none, 0};
+        if (recover_replacement_journal(journal_path.c_str(), &outcome, &status) < 0) {
+            report_journal_failure(folder, journal_path, status,
+                                   "an import is writing it now; try again when it ends");
+            return -1;
+        }
+        report_outcome(folder, outcome);
     }
-    report_outcome(folder, outcome);
     return 0;
 }
 

@@ -25,6 +25,10 @@ extern const char folder_journal_name[];  // "talkdata.journal"
 // the error line (another import writing the target among them).
 replacement_journal* claim_import_target(const std::string& input_path, const std::string& output);
 
+// For a dry run: what claim_import_target would meet, changing nothing.
+// 0, or -1 after the error line claim_import_target would print.
+int check_import_target(const std::string& input_path, const std::string& output);
+
 // For the loaders of folders: finishes an interrupted import into the
 // folder (with a line saying so). 0, or -1 after the error line: an
 // import is writing the folder now, or the journal cannot be finished.

@@ -52,8 +52,11 @@ struct journal_entry {
     entry_kind kind;
     std::string staged;  // the new file or folder
     std::string target;
-    std::string shown;  // the target as the caller named it (not in the file)
+    std::string shown;                // the target as the caller named it (not in the file)
+    std::vector<std::string> inside;  // a new folder: the names of the files made in it
 };
+
+const char inside_kind[] = "in";  // "in<TAB>NAME": a file made in the new folder above
 
 }  // namespace
 
@@ -138,7 +141,9 @@ bool lock_journal(int fd)
 
 int open_journal_file(const char* path, bool create)
 {
-    return open(path, O_RDWR | O_CLOEXEC | (create ? O_CREAT : 0), 0666);
+    // A link at the journal's name is not followed: the journal is always
+    // a file of the folder itself.
+    return open(path, O_RDWR | O_CLOEXEC | O_NOFOLLOW | (create ? O_CREAT : 0), 0666);
 }
 
 // The file locked is still the one at path: another process may have
@@ -278,9 +283,11 @@ bool is_new_name_of(const std::string& staged, const std::string& target)
 // The entries and whether the mark was written: 0, or -1 (file_step_journal)
 // for text that no journal holds. An unfinished last line (a write cut by a
 // power loss) counts as not written.
-int parse_journal(const std::string& text, const std::string& folder,
+int parse_journal(const std::string& text, const std::string& journal_path,
                   std::vector<journal_entry>* entries, bool* committed, file_status* status)
 {
+    const std::string folder = folder_of(journal_path);
+    const std::string own_name = name_of(journal_path);
     *committed = false;
     size_t start = 0;
     bool first = true;
@@ -297,6 +304,11 @@ int parse_journal(const std::string& text, const std::string& folder,
             continue;
         }
         size_t tab = line.find('\t');
+        if (line.compare(0, tab, inside_kind) == 0 && !*committed && !entries->empty() &&
+            entries->back().kind == entry_folder && is_plain_name(line.substr(tab + 1))) {
+            entries->back().inside.push_back(line.substr(tab + 1));
+            continue;
+        }
         size_t second_tab = tab == std::string::npos ? tab : line.find('\t', tab + 1);
         int kind = 0;
         while (kind < 3 && line.compare(0, tab, entry_kind_names[kind]) != 0)
@@ -308,10 +320,10 @@ int parse_journal(const std::string& text, const std::string& folder,
         std::string staged = line.substr(tab + 1, second_tab - tab - 1);
         // Only a new name of its target's series, in the journal's folder,
         // is ever removed or renamed.
-        if (!is_plain_name(target) || !is_new_name_of(staged, target))
+        if (!is_plain_name(target) || target == own_name || !is_new_name_of(staged, target))
             return fail_step(status, file_step_journal, EINVAL);
         entries->push_back(
-            {static_cast<entry_kind>(kind), folder + staged, folder + target, folder + target});
+            {static_cast<entry_kind>(kind), folder + staged, folder + target, folder + target, {}});
     }
     // Text without a single whole line is a journal cut before its first.
     if (first && !text.empty() && text != std::string(journal_first_line).substr(0, text.size()))
@@ -319,25 +331,18 @@ int parse_journal(const std::string& text, const std::string& folder,
     return 0;
 }
 
-// Removes a staged folder: the files in it, then the folder (which stays
-// if anything else is in it).
-void remove_staged_folder(const std::string& folder)
-{
-    std::error_code error;
-    for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-        std::error_code ignored;
-        if (it->is_regular_file(ignored))
-            fs::remove(it->path(), ignored);
-    }
-    fs::remove(folder, error);
-}
-
+// Removes what an entry staged: a new file, or a new folder with the files
+// made in it (the folder stays if anything else is in it).
 void remove_staged(const journal_entry& entry)
 {
-    if (entry.kind == entry_folder)
-        remove_staged_folder(entry.staged);
-    else
+    if (entry.kind != entry_folder) {
         remove(entry.staged.c_str());
+        return;
+    }
+    for (const std::string& name : entry.inside)
+        remove((entry.staged + "/" + name).c_str());
+    std::error_code error;
+    fs::remove(entry.staged, error);
 }
 
 // Puts one committed entry in place; a staged file that is gone was put
@@ -412,7 +417,7 @@ char* stage_beside(replacement_journal* journal, const char* target, const char*
         journal->failed_target = shown;
         return nullptr;
     }
-    staging stage = {journal, {kind, "", target, shown}};
+    staging stage = {journal, {kind, "", target, shown, {}}};
     char* name = nullptr;
     if (create_beside(target, create, made, announce_staged_name, &stage, &name, status) < 0) {
         journal->failed_target = shown;
@@ -441,7 +446,7 @@ replacement_journal* open_replacement_journal(const char* path, journal_outcome*
     bool committed = false;
     std::string failed;
     if (read_journal_text(fd, &text, status) < 0 ||
-        parse_journal(text, folder_of(path), &entries, &committed, status) < 0 ||
+        parse_journal(text, path, &entries, &committed, status) < 0 ||
         finish_journal(entries, committed, earlier, &failed, status) < 0) {
         close_journal_file(fd);
         return nullptr;
@@ -477,10 +482,9 @@ int recover_replacement_journal(const char* path, journal_outcome* outcome, file
         // A process that holds the journal but has staged nothing yet has
         // not begun to write.
         file_status busy = *status;
-        bool staged_nothing =
-            busy_fd >= 0 && read_journal_text(busy_fd, &text, status) == 0 &&
-            parse_journal(text, folder_of(path), &entries, &committed, status) == 0 &&
-            entries.empty();
+        bool staged_nothing = busy_fd >= 0 && read_journal_text(busy_fd, &text, status) == 0 &&
+                              parse_journal(text, path, &entries, &committed, status) == 0 &&
+                              entries.empty();
         if (busy_fd >= 0)
             close_journal_file(busy_fd);
         if (staged_nothing) {
@@ -493,13 +497,36 @@ int recover_replacement_journal(const char* path, journal_outcome* outcome, file
     }
     std::string failed;
     if (read_journal_text(fd, &text, status) < 0 ||
-        parse_journal(text, folder_of(path), &entries, &committed, status) < 0 ||
+        parse_journal(text, path, &entries, &committed, status) < 0 ||
         finish_journal(entries, committed, outcome, &failed, status) < 0) {
         close_journal_file(fd);
         return -1;
     }
     remove_journal_file(fd, path);
     return 0;
+}
+
+int probe_replacement_journal(const char* path, file_status* status)
+{
+    *status = {file_step_none, 0};
+    if (name_is_free(path))
+        return 0;
+    int busy_fd = -1;
+    // Opened as a reader opens it: nothing is made, changed or finished.
+    int fd = open_locked_journal(path, false, &busy_fd, status);
+    std::string text;
+    std::vector<journal_entry> entries;
+    bool committed = false;
+    int result = -1;
+    if (fd >= 0) {
+        if (read_journal_text(fd, &text, status) == 0 &&
+            parse_journal(text, path, &entries, &committed, status) == 0)
+            result = 0;
+        close_journal_file(fd);
+    }
+    if (busy_fd >= 0)
+        close_journal_file(busy_fd);
+    return result;
 }
 
 int journal_file_replacement(replacement_journal* journal, const char* path, const uint8_t* bytes,
@@ -550,15 +577,28 @@ const char* journal_new_folder(replacement_journal* journal, const char* path, f
     return journal->entries.back().staged.c_str();
 }
 
-int write_new_file(const char* path, const uint8_t* bytes, size_t size, file_status* status)
+int journal_folder_file(replacement_journal* journal, const char* name, const uint8_t* bytes,
+                        size_t size, file_status* status)
 {
     *status = {file_step_none, 0};
+    if (journal->entries.empty() || journal->entries.back().kind != entry_folder ||
+        !is_plain_name(name) || strpbrk(name, "\t\n") != nullptr)
+        return fail_step(status, file_step_open, EINVAL);
+    journal_entry& folder = journal->entries.back();
+    // Named in the journal first, so that only the files made here are
+    // ever removed from the folder.
+    std::string line = std::string(inside_kind) + "\t" + name + "\n";
+    if (write_journal_text(journal->fd, journal->text + line, status) < 0)
+        return -1;
+    journal->text += line;
+    folder.inside.push_back(name);
+    std::string path = folder.staged + "/" + name;
     FILE* file = nullptr;
     errno = 0;
-    if (create_file_at(path, &file) < 0)
+    if (create_file_at(path.c_str(), &file) < 0)
         return fail_step(status, file_step_open, errno);
     if (write_and_close(file, bytes, size, status) < 0) {
-        remove(path);
+        remove(path.c_str());
         return -1;
     }
     return 0;

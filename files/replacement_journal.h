@@ -37,6 +37,11 @@ replacement_journal* open_replacement_journal(const char* path, journal_outcome*
 // process is putting files in place).
 int recover_replacement_journal(const char* path, journal_outcome* outcome, file_status* status);
 
+// What open_replacement_journal would meet at path, changing nothing: 0
+// (no journal, or one that an import would finish), or -1 with *status set
+// as it would be.
+int probe_replacement_journal(const char* path, file_status* status);
+
 // After a staging step fails, nothing more is staged: the journal is
 // closed, which removes what it staged.
 
@@ -48,13 +53,14 @@ int journal_file_replacement(replacement_journal* journal, const char* path, con
                              size_t size, bool new_path, file_status* status);
 
 // Stages a new folder for the free path: made beside it, for the caller to
-// fill with write_new_file. Its name (owned by the journal), or null with
-// *status set.
+// fill with journal_folder_file. Its name (owned by the journal), or null
+// with *status set.
 const char* journal_new_folder(replacement_journal* journal, const char* path, file_status* status);
 
-// Writes size bytes into a new file at path (exclusive create), synced.
-// 0, or -1 with *status set and no file left.
-int write_new_file(const char* path, const uint8_t* bytes, size_t size, file_status* status);
+// Writes size bytes into a new file of that name (exclusive create, synced)
+// in the folder staged last. 0, or -1 with *status set.
+int journal_folder_file(replacement_journal* journal, const char* name, const uint8_t* bytes,
+                        size_t size, file_status* status);
 
 // Marks the journal committed and puts every staged file in place: over
 // its target, or at its free path (which must still be free). 0, or -1 with

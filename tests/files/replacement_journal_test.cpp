@@ -63,13 +63,21 @@ TEST(ReplacementJournal, AJournalLeftByAnInterruptedProcessIsUndoneOrCompleted)
          0, journal_completed, "A 400 bytes (new)\nB 400 bytes (new)\nB.new0 9 bytes\n"},
         {"a mark cut by a power loss is no mark", cut.c_str(), old_targets_and_new_files, 0,
          journal_undone, "A 300 bytes (old)\nB 300 bytes (old)\nB.new0 9 bytes\n"},
-        {"a new folder without the mark goes with its files",
-         "replacement journal\nfolder\tout.new0\tout\n",
+        {"a new folder without the mark goes with the files made in it",
+         "replacement journal\nfolder\tout.new0\tout\nin\tX.TLK\n",
          [](const std::string& dir) {
              fs::create_directory(dir + "/out.new0");
              write_file(dir + "/out.new0/X.TLK", new_bytes);
          },
          0, journal_undone, ""},
+        {"a file the journal does not name keeps the new folder",
+         "replacement journal\nfolder\tout.new0\tout\nin\tX.TLK\n",
+         [](const std::string& dir) {
+             fs::create_directory(dir + "/out.new0");
+             write_file(dir + "/out.new0/X.TLK", new_bytes);
+             write_file(dir + "/out.new0/KEEP", std::string("another's"));
+         },
+         0, journal_undone, "out.new0/\nout.new0/KEEP 9 bytes\n"},
         {"a new folder with the mark takes its name",
          "replacement journal\nfolder\tout.new0\tout\ncommit\n",
          [](const std::string& dir) {

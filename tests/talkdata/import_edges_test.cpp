@@ -307,7 +307,7 @@ std::string bad_row_lines(int count)
 {
     std::string lines;
     for (int line = 2; line < 102; line++)
-        lines += "e.tsv: line " + std::to_string(line) + ": 1 columns, not 5\n";
+        lines += "e.tsv: line " + std::to_string(line) + ": 1 column, not 5\n";
     return lines + "e.tsv: and " + std::to_string(count - 100) +
            " more problems, not listed\ne.tsv: " + std::to_string(count) +
            " problems: nothing written\n";

@@ -195,19 +195,26 @@ int run_import(const input_options& options, import_options import)
     talk_input input;
     std::string edits_text;
     import.output = without_trailing_separators(import.output);
-    if (check_output_path(import.output) < 0)
+    if (import.dry_run && check_output_path(import.output) < 0)
         return exit_failure;
     if (read_text_file(import.edits_path, &edits_text) < 0)
         return exit_failure;
     // The target is held from before it is read until its new files are in
-    // place, so that no other import writes it meanwhile. An input that is
-    // not there is left to the load to report.
-    if (!import.dry_run && (!import.output.empty() || path_exists(options.path))) {
+    // place, so that no other import writes it meanwhile; taking it first
+    // finishes an import into it that was interrupted, before the path is
+    // checked. A dry run meets the same refusals and changes nothing. An
+    // input that is not there is left to the load to report.
+    bool held = !import.output.empty() || path_exists(options.path);
+    if (held && import.dry_run && check_import_target(options.path, import.output) < 0)
+        return exit_failure;
+    if (held && !import.dry_run) {
         import.journal = claim_import_target(options.path, import.output);
         if (import.journal == nullptr)
             return exit_failure;
     }
-    int result = load(options, &input) < 0 ? -1 : import_edits(&input, edits_text, import);
+    int result = -1;
+    if ((import.dry_run || check_output_path(import.output) == 0) && load(options, &input) == 0)
+        result = import_edits(&input, edits_text, import);
     close_replacement_journal(import.journal);
     if (!output_written("the report"))
         return exit_failure;

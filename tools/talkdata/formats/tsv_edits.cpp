@@ -114,7 +114,8 @@ void read_tsv_edits(const std::string& text, const talk_input&, edits_file* edit
         }
         if (columns != tsv_columns) {
             problems->add("line " + std::to_string(number) + ": " + std::to_string(columns) +
-                          " columns, not " + std::to_string(tsv_columns));
+                          (columns == 1 ? " column, not " : " columns, not ") +
+                          std::to_string(tsv_columns));
             continue;
         }
         starts[tsv_columns] = line.size() + 1;
