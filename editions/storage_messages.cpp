@@ -130,6 +130,7 @@ message_capture::~message_capture()
 
 void report_library_lines(const std::string& subject, const std::string& lines, const char* prefix)
 {
+    // The libraries quote the image's own bytes, which need not be UTF-8.
     for (const std::string& line : split_lines(lines))
-        report_error(subject, prefix + line);
+        report_error(subject, prefix + printable_text(line));
 }
