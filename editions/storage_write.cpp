@@ -2,6 +2,12 @@
 
 #include <cerrno>
 #include <cstdlib>
+
+#ifdef _WIN32
+#include <io.h>
+#else
+#include <unistd.h>
+#endif
 #include <filesystem>
 #include <system_error>
 
@@ -63,6 +69,18 @@ void report_journal_failure(const std::string& target, const std::string& journa
                                        system_reason(status.error_number));
 }
 
+// True when a new file could be made at path: its folder is one the
+// process may write (as the journal's open would find).
+bool folder_takes_new_files(const std::string& path)
+{
+    std::string folder = std::filesystem::path(path).parent_path().string();
+#ifdef _WIN32
+    return _access(folder.empty() ? "." : folder.c_str(), 2) == 0;
+#else
+    return access(folder.empty() ? "." : folder.c_str(), W_OK | X_OK) == 0;
+#endif
+}
+
 const char another_import_text[] = "another import is writing it now; try again when that one ends";
 
 void report_claim_failure(const std::string& target, const std::string& journal_path, bool in_place,
@@ -74,8 +92,8 @@ void report_claim_failure(const std::string& target, const std::string& journal_
     if (status.failed == file_step_open && no_folder)
         report_error(target, describe_write_failure(status, in_place));
     else if (status.failed == file_step_open || status.failed == file_step_write)
-        report_error(journal_path, "cannot make the journal of the import: " +
-                                       system_reason(status.error_number));
+        report_error(target, "cannot make the journal of the import, " + journal_path + ": " +
+                                 system_reason(status.error_number));
     else
         report_journal_failure(target, journal_path, status, another_import_text);
 }
@@ -88,7 +106,11 @@ int check_import_target(const std::string& input_path, const std::string& output
     if (import_journal_path(input_path, output, &journal_path) < 0)
         return -1;
     file_status status = {file_step_none, 0};
-    if (probe_replacement_journal(journal_path.c_str(), &status) < 0) {
+    if (!path_exists(journal_path) && !folder_takes_new_files(journal_path))
+        status = {file_step_open, errno};
+    else
+        probe_replacement_journal(journal_path.c_str(), &status);
+    if (status.failed != file_step_none) {
         report_claim_failure(output.empty() ? input_path : output, journal_path, output.empty(),
                              status);
         return -1;

@@ -12,7 +12,10 @@
 
 #ifdef _WIN32
 #include <direct.h>
+#include <fcntl.h>
 #include <io.h>
+#include <share.h>
+#include <sys/stat.h>
 #include <windows.h>
 #else
 #include <fcntl.h>
@@ -34,13 +37,38 @@ enum {
     symlink_limit = 40  // links followed before the target counts as a loop
 };
 
+#ifndef _WIN32
 // The exclusive mode "x" refuses a name that exists at the moment of the
-// open, even a dangling link. msvcrt.dll on Windows does not know it, so
-// there names that exist are skipped beforehand.
-#ifdef _WIN32
-const char new_file_mode[] = "wb";
-#else
+// open, even a dangling link.
 const char new_file_mode[] = "wbx";
+
+#else
+// The errno values of the Windows errors a move meets.
+struct windows_error {
+    DWORD code;
+    int error_number;
+};
+const windows_error windows_errors[] = {
+    {ERROR_ALREADY_EXISTS, EEXIST},
+    {ERROR_FILE_EXISTS, EEXIST},
+    {ERROR_ACCESS_DENIED, EACCES},
+    {ERROR_SHARING_VIOLATION, EBUSY},
+    {ERROR_LOCK_VIOLATION, EBUSY},
+    {ERROR_FILE_NOT_FOUND, ENOENT},
+    {ERROR_PATH_NOT_FOUND, ENOENT},
+    {ERROR_NOT_SAME_DEVICE, EXDEV},
+    {ERROR_DISK_FULL, ENOSPC},
+    {ERROR_WRITE_PROTECT, EROFS},
+    {ERROR_FILENAME_EXCED_RANGE, ENAMETOOLONG},
+};
+
+int errno_of(DWORD code)
+{
+    for (const windows_error& error : windows_errors)
+        if (error.code == code)
+            return error.error_number;
+    return EIO;
+}
 #endif
 
 bool is_link(const fs::path& path)
@@ -142,12 +170,15 @@ bool target_is_replaceable(const char* target, file_status* status)
 int create_file_at(const char* name, void* made)
 {
 #ifdef _WIN32
-    if (!name_is_free(name)) {
-        errno = EEXIST;
-        return -1;
-    }
-#endif
+    // msvcrt.dll's fopen knows no exclusive mode; its open does.
+    int fd =
+        _sopen(name, _O_WRONLY | _O_CREAT | _O_EXCL | _O_BINARY, _SH_DENYNO, _S_IREAD | _S_IWRITE);
+    FILE* file = fd >= 0 ? _fdopen(fd, "wb") : nullptr;
+    if (fd >= 0 && file == nullptr)
+        _close(fd);
+#else
     FILE* file = fopen(name, new_file_mode);
+#endif
     *static_cast<FILE**>(made) = file;
     return file != nullptr ? 0 : -1;
 }
@@ -258,14 +289,8 @@ int rename_to_free_name(const char* from, const char* to, file_status* status)
 {
 #ifdef _WIN32
     // Without MOVEFILE_REPLACE_EXISTING the move refuses a name that exists.
-    if (MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) == 0) {
-        DWORD code = GetLastError();
-        bool taken = code == ERROR_ALREADY_EXISTS || code == ERROR_FILE_EXISTS;
-        return fail_step(status, file_step_write,
-                         taken                         ? EEXIST
-                         : code == ERROR_ACCESS_DENIED ? EACCES
-                                                       : EIO);
-    }
+    if (MoveFileExA(from, to, MOVEFILE_WRITE_THROUGH) == 0)
+        return fail_step(status, file_step_write, errno_of(GetLastError()));
 #else
     int result = -1;
 #ifdef RENAME_NOREPLACE

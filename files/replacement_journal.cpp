@@ -351,6 +351,10 @@ int put_in_place(const journal_entry& entry, file_status* status)
 {
     if (name_is_free(entry.staged.c_str()))
         return 0;
+    // The files made in a new folder last over a power loss before it
+    // takes its name.
+    if (entry.kind == entry_folder)
+        sync_folder_of((entry.staged + "/.").c_str());
     if (entry.kind == entry_replace)
         return rename_over(entry.staged.c_str(), entry.target.c_str(), status);
     return rename_to_free_name(entry.staged.c_str(), entry.target.c_str(), status);
@@ -502,6 +506,7 @@ int recover_replacement_journal(const char* path, journal_outcome* outcome, file
         close_journal_file(fd);
         return -1;
     }
+    empty_journal_file(fd);
     remove_journal_file(fd, path);
     return 0;
 }
@@ -646,9 +651,14 @@ void close_replacement_journal(replacement_journal* journal)
     if (!journal->committed)
         for (const journal_entry& entry : journal->entries)
             remove_staged(entry);
-    if (journal->kept)
+    // Emptied first: a process that takes the journal between its unlock
+    // and its removal (on Windows, which removes no open file) finds
+    // nothing to finish.
+    if (journal->kept) {
         close_journal_file(journal->fd);
-    else
+    } else {
+        empty_journal_file(journal->fd);
         remove_journal_file(journal->fd, journal->path.c_str());
+    }
     delete journal;
 }

@@ -7,6 +7,7 @@
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -278,6 +279,56 @@ TEST(TalkdataImportSafety, TwoImportsIntoOneTargetNeverBothWrite)
         EXPECT_LE(a_ended + b_ended, 1);
     }
     EXPECT_EQ(names_in(dir.path()).find(".journal"), std::string::npos);
+}
+
+// A journal that another process holds (here this one) stops every
+// import into its target, the dry run too, and a read of a DOS folder it
+// is writing.
+TEST(TalkdataImportSafety, AJournalHeldByAnotherImportRefusesTheTarget)
+{
+    struct held_case {
+        const char* journal;
+        std::vector<std::string> args;
+        const char* error;
+    };
+    const char another[] = "another import is writing it now; try again when that one ends\n";
+    const held_case cases[] = {
+        {"velktown.dsk.journal", {"import", "--in-place", "e.tsv", "velktown.dsk"}, another},
+        {"velktown.dsk.journal",
+         {"import", "--dry-run", "--in-place", "e.tsv", "velktown.dsk"},
+         another},
+        {"out.journal", {"import", "--output", "out", "e.tsv", "velk-towne.d88"}, another},
+        {"dos/talkdata.journal", {"import", "--in-place", "e.tsv", "dos"}, another},
+        {"dos/talkdata.journal",
+         {"export", "dos"},
+         "an import is writing it now; try again when "
+         "it ends\n"},
+    };
+    temp_dir dir;
+    ASSERT_TRUE(make_samples_in(dir.path()));
+    write_file(dir.file("e.tsv"), tsv_header + tsv_row(12, 3, "job", "HELD"));
+    const std::string names = names_in(dir.path()) + names_in(dir.file("dos"));
+    for (const held_case& c : cases) {
+        std::string journal = dir.file(c.journal);
+        int fd = open(journal.c_str(), O_RDWR | O_CREAT, 0644);
+        ASSERT_GE(fd, 0);
+        ASSERT_EQ(flock(fd, LOCK_EX), 0);
+        // What a journal holds once its import has staged a file.
+        std::string name = fs::path(journal).filename().string();
+        std::string target =
+            name == "talkdata.journal" ? "LCB.TLK" : name.substr(0, name.rfind('.'));
+        std::string text = "replacement journal\nreplace\t" + target + ".new0\t" + target + "\n";
+        ASSERT_EQ(write(fd, text.data(), text.size()), static_cast<ssize_t>(text.size()));
+        process_result refused = talkdata(c.args, dir.path());
+        EXPECT_EQ(refused.exit_code, 1) << c.journal;
+        std::string subject = c.args[c.args.size() - 1];
+        if (c.args[1] == "--output")
+            subject = c.args[2];
+        EXPECT_EQ(refused.err, talkdata_lines(subject + ": " + c.error)) << c.journal;
+        unlink(journal.c_str());
+        close(fd);
+        EXPECT_EQ(names_in(dir.path()) + names_in(dir.file("dos")), names) << c.journal;
+    }
 }
 
 TEST(TalkdataImportSafety, AFileSizeLimitIsAnErrorThatLeavesTheTargetAsItWas)

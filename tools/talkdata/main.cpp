@@ -203,8 +203,10 @@ int run_import(const input_options& options, import_options import)
     // place, so that no other import writes it meanwhile; taking it first
     // finishes an import into it that was interrupted, before the path is
     // checked. A dry run meets the same refusals and changes nothing. An
-    // input that is not there is left to the load to report.
-    bool held = !import.output.empty() || path_exists(options.path);
+    // input that is not there, or is no file or folder, is left to the
+    // load to report.
+    bool held = !import.output.empty() ||
+                (path_exists(options.path) && special_file_kind(options.path).empty());
     if (held && import.dry_run && check_import_target(options.path, import.output) < 0)
         return exit_failure;
     if (held && !import.dry_run) {
