@@ -395,10 +395,3 @@ int replace_file(const char* path, const uint8_t* bytes, size_t size, file_statu
         return -1;
     return commit_file_replacement(&replacement, status);
 }
-
-int create_folder_beside(const char* path, char** new_name, file_status* status)
-{
-    *status = {file_step_none, 0};
-    *new_name = nullptr;
-    return create_beside(path, create_folder_at, nullptr, nullptr, nullptr, new_name, status);
-}

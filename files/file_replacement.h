@@ -48,9 +48,3 @@ char* resolve_target(const char* path, file_status* status);
 
 // stage + commit (+ abandon on failure).
 int replace_file(const char* path, const uint8_t* bytes, size_t size, file_status* status);
-
-// Creates a new, empty folder beside path under the first free name of the
-// series the new files take (<path>.new0, .new1, ...), for a program to fill
-// and rename into place: 0 with its name in *new_name (release with
-// free()), or -1 with *status set.
-int create_folder_beside(const char* path, char** new_name, file_status* status);
