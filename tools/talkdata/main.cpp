@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <string>
 
+#include "character_table.h"
 #include "compare_inputs.h"
 #include "disk_list.h"
 #include "exported_records.h"
@@ -223,6 +224,13 @@ int run_import(const input_options& options, import_options import)
     return result == 0 ? exit_success : exit_failure;
 }
 
+int run_table(const std::string& edition)
+{
+    const std::string text = character_table_text(find_edition(edition));
+    fwrite(text.data(), 1, text.size(), stdout);
+    return output_written("the table") ? exit_success : exit_failure;
+}
+
 int run_disks(const std::string& path)
 {
     int result = list_d88_disks(path, stdout);
@@ -275,6 +283,13 @@ int main(int argc, char** argv)
         app.add_subcommand("disks", "list the disks of a D88 image, one line each");
     disks_command->add_option("IMAGE", disks_path, "a D88 image")->required();
 
+    std::string table_edition;
+    CLI::App* table_command = app.add_subcommand(
+        "table", "write the character table of an edition for hex editors and script dumpers");
+    table_command->add_option("--edition", table_edition, "the edition")
+        ->required()
+        ->check(CLI::IsMember(edition_names()));
+
     input_options compare_a, compare_b;
     CLI::App* compare_command = app.add_subcommand(
         "compare",
@@ -321,6 +336,8 @@ int main(int argc, char** argv)
         return run_export(export_input, format, join_marks);
     if (*disks_command)
         return run_disks(disks_path);
+    if (*table_command)
+        return run_table(table_edition);
     if (*import_command)
         return run_import(import_input, import);
     return run_compare(compare_a, compare_b);
