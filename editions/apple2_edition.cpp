@@ -51,6 +51,7 @@ const edition_entry apple2_edition = {
     "apple2",                          // name
     "Apple II",                        // title
     "an Apple II .dsk image",          // input
+    "en",                              // language
     &talk_profile_apple2,              // profile
     false,                             // folder
     false,                             // has_disks

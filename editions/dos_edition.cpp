@@ -115,6 +115,7 @@ const edition_entry dos_edition = {
     "dos",                             // name
     "DOS",                             // title
     "a folder of DOS town files",      // input
+    "en",                              // language
     &talk_profile_dos,                 // profile
     true,                              // folder
     false,                             // has_disks

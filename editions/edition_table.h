@@ -45,9 +45,10 @@ struct record_location {
 };
 
 struct edition_entry {
-    const char* name;   // on the command line and in exports: "pc8801"
-    const char* title;  // in messages: "PC-8801"
-    const char* input;  // what its input is, for the help: "a D88 image"
+    const char* name;      // on the command line and in exports: "pc8801"
+    const char* title;     // in messages: "PC-8801"
+    const char* input;     // what its input is, for the help: "a D88 image"
+    const char* language;  // of its texts, as gettext names languages: "en", "ja"
     const talk_profile* profile;
     bool folder;     // the input is a folder, not a file read whole before loading
     bool has_disks;  // the input holds several disks, -i picks one

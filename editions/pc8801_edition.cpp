@@ -130,6 +130,7 @@ const edition_entry pc8801_edition = {
     "pc8801",                          // name
     "PC-8801",                         // title
     "a D88 image",                     // input
+    "ja",                              // language
     &talk_profile_pc8801,              // profile
     false,                             // folder
     true,                              // has_disks

@@ -23,4 +23,6 @@ struct record_edit {
 
 struct edits_file {
     std::vector<record_edit> records;
+    // What the reader passed over, for the import's report: "3 fuzzy entries skipped".
+    std::vector<std::string> notes;
 };

@@ -105,6 +105,7 @@ const edition_entry x68000_edition = {
     "x68000",                          // name
     "X68000",                          // title
     "an XDF image",                    // input
+    "ja",                              // language
     &talk_profile_x68000,              // profile
     false,                             // folder
     false,                             // has_disks

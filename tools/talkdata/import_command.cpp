@@ -154,6 +154,8 @@ int import_edits(talk_input* input, const std::string& edits_text, const import_
         report += describe_change(*input, change);
         fields += change.slots.size();
     }
+    for (const std::string& note : edits.notes)
+        report += note + "\n";
     std::string counts = counted(plan.changes.size(), "record", "records") + ", " +
                          counted(fields, "field", "fields");
     if (options.dry_run) {
@@ -162,7 +164,7 @@ int import_edits(talk_input* input, const std::string& edits_text, const import_
         return 0;
     }
     if (plan.changes.empty() && options.output.empty()) {
-        fputs("nothing changes; nothing written\n", stdout);
+        fputs((report + "nothing changes; nothing written\n").c_str(), stdout);
         return 0;
     }
     if (write_talk_storage(input, plan.changes, options.output, options.journal) < 0)

@@ -84,6 +84,16 @@ std::string edits_formats()
     return joined(names);
 }
 
+// The formats that show a --reference input: "po".
+std::string reference_formats()
+{
+    std::vector<std::string> names;
+    for (const std::string& name : format_names(true))
+        if (find_format(name)->shows_reference)
+            names.push_back(name);
+    return joined(names);
+}
+
 struct input_options {
     std::string path;
     std::string edition;  // empty: told from the input
@@ -162,14 +172,23 @@ bool output_written(const char* what)
     return false;
 }
 
-int run_export(const input_options& options, const std::string& format, bool join_marks)
+int run_export(const input_options& options, const std::string& format, bool join_marks,
+               const input_options& reference_options)
 {
-    talk_input input;
+    talk_input input, reference_input;
     if (load(options, &input) < 0)
+        return exit_failure;
+    // The other input's texts, shown beside each field for reading: whole,
+    // with kana and voicing marks joined.
+    export_reference reference = {&reference_input, {}};
+    if (!reference_options.path.empty() &&
+        (load(reference_options, &reference_input) < 0 ||
+         export_records(reference_input, form_joined, &reference.records) < 0))
         return exit_failure;
     std::vector<exported_record> records;
     int result = export_records(input, join_marks ? form_joined : form_exact, &records);
-    find_format(format)->write(input, records, stdout);
+    find_format(format)->write(input, records,
+                               reference_options.path.empty() ? nullptr : &reference, stdout);
     if (!output_written("the export"))
         return exit_failure;
     return result == 0 ? exit_success : exit_failure;
@@ -277,6 +296,22 @@ int main(int argc, char** argv)
                              "comparing (not lossless: such an export does not import back "
                              "byte for byte)");
     add_input_options(export_command, &export_input, "", "INPUT");
+    input_options reference_input;
+    CLI::Option* reference_option = export_command->add_option(
+        "--reference", reference_input.path,
+        "show the texts of another input of any edition beside each entry (--format po)");
+    export_command
+        ->add_option("--reference-edition", reference_input.edition,
+                     "read the --reference input as this edition instead of telling it from the "
+                     "input")
+        ->check(CLI::IsMember(edition_names()))
+        ->needs(reference_option);
+    reference_input.index_option =
+        export_command
+            ->add_option("--reference-index", reference_input.index,
+                         "the disk of a D88 image given as --reference, from 0 (D88 images only)")
+            ->check(CLI::Range(0, INT32_MAX))
+            ->needs(reference_option);
 
     std::string disks_path;
     CLI::App* disks_command =
@@ -325,15 +360,20 @@ int main(int argc, char** argv)
         app.parse(argc, argv);
         if (*import_command && import.output.empty() && !import.in_place)
             throw CLI::RequiredError("--output or --in-place");
+        if (*export_command && !reference_input.path.empty() &&
+            !find_format(format)->shows_reference)
+            throw CLI::ValidationError("--reference",
+                                       "is for the formats that show it: " + reference_formats());
     } catch (const CLI::ParseError& error) {
         int code = app.exit(error);
         return code == 0 ? exit_success : exit_usage;
     }
-    for (input_options* options : {&export_input, &import_input, &compare_a, &compare_b})
+    for (input_options* options :
+         {&export_input, &reference_input, &import_input, &compare_a, &compare_b})
         note_index_given(argc, argv, options);
 
     if (*export_command)
-        return run_export(export_input, format, join_marks);
+        return run_export(export_input, format, join_marks, reference_input);
     if (*disks_command)
         return run_disks(disks_path);
     if (*table_command)

@@ -18,6 +18,13 @@ struct exported_record {
     bool complete = true;
 };
 
+// Another input's records, which an export may show beside its own
+// (--reference): loaded and checked whole, in the joined form.
+struct export_reference {
+    const talk_input* input;
+    std::vector<exported_record> records;
+};
+
 // How a field's bytes become its string.
 enum text_form {
     form_exact,   // the lossless export, with escapes

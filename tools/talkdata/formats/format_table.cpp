@@ -1,16 +1,18 @@
 #include "format_table.h"
 
 #include "json_format.h"
+#include "po_format.h"
 #include "text_format.h"
 #include "tsv_format.h"
 
 // The first format that claims an edits file reads it; TSV reads the rest.
 // clang-format off
 const talk_format talk_formats[] = {
-    // name    help                    write              read             claims
-    {"text",   "the listing's layout", write_text_export, nullptr,         nullptr},
-    {"json",   "one JSON document",    write_json_export, read_json_edits, claims_json},
-    {"tsv",    "one row per field",    write_tsv_export,  read_tsv_edits,  nullptr},
+    // name  help                        write              reference read             claims
+    {"text", "the listing's layout",     write_text_export, false,    nullptr,         nullptr},
+    {"json", "one JSON document",        write_json_export, false,    read_json_edits, claims_json},
+    {"po",   "gettext PO for translators", write_po_export, true,     read_po_edits,   claims_po},
+    {"tsv",  "one row per field",        write_tsv_export,  false,    read_tsv_edits,  nullptr},
 };
 // clang-format on
 const size_t talk_format_count = sizeof talk_formats / sizeof *talk_formats;

@@ -16,8 +16,12 @@
 struct talk_format {
     const char* name;  // --format NAME
     const char* help;  // what it is, for --help: "the listing's layout"
-    // Writes the records of an export on out; null for a format that is only read.
-    void (*write)(const talk_input& input, const std::vector<exported_record>& records, FILE* out);
+    // Writes the records of an export on out, with the records of another
+    // input beside them where the format shows them (shows_reference) and
+    // one is given; null for a format that is only read.
+    void (*write)(const talk_input& input, const std::vector<exported_record>& records,
+                  const export_reference* reference, FILE* out);
+    bool shows_reference;
     // Reads the edits of a file in the format for input, adding every
     // problem (with its line and column where the file tells one), a value
     // that the file holds of the input and that differs from the input's

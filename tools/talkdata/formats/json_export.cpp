@@ -148,7 +148,7 @@ std::vector<json_member> location_members(const talk_input& input, int town, int
 }
 
 void write_json_export(const talk_input& input, const std::vector<exported_record>& records,
-                       FILE* out)
+                       const export_reference*, FILE* out)
 {
     std::string text;
     text.reserve(1024 + records.size() * 1536);

@@ -12,7 +12,7 @@
 #include "record_edits.h"
 
 void write_json_export(const talk_input& input, const std::vector<exported_record>& records,
-                       FILE* out);
+                       const export_reference* reference, FILE* out);
 
 // Reads edits for input from a JSON document as export writes it, holding
 // any of its records and of their fields. The members an import cannot

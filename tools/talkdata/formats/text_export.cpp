@@ -35,7 +35,7 @@ std::string listed(const talk_profile* profile, const exported_record& record, u
 }  // namespace
 
 void write_text_export(const talk_input& input, const std::vector<exported_record>& records,
-                       FILE* out)
+                       const export_reference*, FILE* out)
 {
     const talk_profile* profile = input.edition->profile;
     std::string labels[talk_slot_count];

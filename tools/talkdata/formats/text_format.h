@@ -7,4 +7,4 @@
 #include "exported_records.h"
 
 void write_text_export(const talk_input& input, const std::vector<exported_record>& records,
-                       FILE* out);
+                       const export_reference* reference, FILE* out);

@@ -45,7 +45,8 @@ std::string tsv_escape(const std::string& text)
     return out;
 }
 
-void write_tsv_export(const talk_input&, const std::vector<exported_record>& records, FILE* out)
+void write_tsv_export(const talk_input&, const std::vector<exported_record>& records,
+                      const export_reference*, FILE* out)
 {
     std::string text = tsv_header_row("\t") + "\n";
     for (const exported_record& record : records) {

@@ -11,7 +11,7 @@
 #include "record_edits.h"
 
 void write_tsv_export(const talk_input& input, const std::vector<exported_record>& records,
-                      FILE* out);
+                      const export_reference* reference, FILE* out);
 
 // Reads edits from TSV rows as export writes them (the town labels are the
 // same in every edition: the input is not needed).
