@@ -150,7 +150,7 @@ else()
   set(CPACK_DEBIAN_PACKAGE_SECTION utils)
   set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
   set(CPACK_PACKAGE_DESCRIPTION
-      "Five command-line programs for the conversation data of a role-playing\ngame's non-player characters, as four editions store it: DOS town files,\nan Apple II disk image, PC-8801 D88 images and an X68000 XDF image.\ntalkdir, talkdsk, talkd88 and talkxdf each read one edition and print one\ncommon listing, so that the editions can be compared line by line.\ntalkdata exports any edition as UTF-8 text, JSON or TSV, writes edited\ntexts back into the edition's storage and compares two editions.")
+      "Five command-line programs for the conversation data of a role-playing\ngame's non-player characters, as four editions store it: DOS town files,\nan Apple II disk image, PC-8801 D88 images and an X68000 XDF image.\ntalkdir, talkdsk, talkd88 and talkxdf each read one edition and print one\ncommon listing, so that the editions can be compared line by line.\ntalkdata exports any edition as UTF-8 text, JSON, gettext PO or TSV,\nwrites edited texts back into the edition's storage, writes character\ntables and compares two editions.")
 endif()
 include(CPack)
 

@@ -100,7 +100,7 @@ if(ICONV)
   demo_step(talkd88 -i 1 velk-towne.d88 ICONV OUTPUT second.txt EXIT 1)
 endif()
 
-message("== talkdata: the samples in UTF-8, as JSON and TSV, and two comparisons:")
+message("== talkdata: the samples in UTF-8, as JSON, PO and TSV, a character table, and two comparisons:")
 demo_step(talkdata export velk-towne.d88 OUTPUT pc8801-utf8.txt)
 foreach(sample dos:dos apple2:velktown.dsk pc8801:velk-towne.d88 x68000:velk-britannia.xdf)
   string(REPLACE ":" ";" sample ${sample})
@@ -109,6 +109,8 @@ foreach(sample dos:dos apple2:velktown.dsk pc8801:velk-towne.d88 x68000:velk-bri
   demo_step(talkdata export --format json ${input} OUTPUT ${edition}.json LINES 5)
   demo_step(talkdata export --format tsv ${input} OUTPUT ${edition}.tsv LINES 2)
 endforeach()
+demo_step(talkdata export --format po --reference dos velk-towne.d88 OUTPUT pc8801.po LINES 26)
+demo_step(talkdata table --edition pc8801 OUTPUT pc8801.tbl LINES 6)
 demo_step(talkdata compare velk-towne.d88 velk-britannia.xdf)
 demo_step(talkdata compare dos velktown.dsk EXIT 1)
 

@@ -1,4 +1,4 @@
-// talkdata import: edited texts from an EDITS file (JSON or TSV as export
+// talkdata import: edited texts from an EDITS file (JSON, PO or TSV as export
 // writes them) written back into an input's storage, all or nothing.
 #pragma once
 

@@ -1,5 +1,5 @@
-// talkdata: the talk data of every edition as UTF-8 text, JSON and TSV, the
-// disks of a D88 image, and two editions side by side.
+// talkdata: the talk data of every edition as UTF-8 text, JSON, PO and TSV, the
+// character tables, the disks of a D88 image, and two editions side by side.
 #include <CLI/CLI.hpp>
 #include <cstdint>
 #include <cstdio>
@@ -74,7 +74,7 @@ std::string format_help()
     return joined(choices);
 }
 
-// The formats the import reads, in capitals: "JSON or TSV".
+// The formats the import reads, in capitals: "JSON, PO or TSV".
 std::string edits_formats()
 {
     std::vector<std::string> names = format_names(false);
