@@ -44,22 +44,6 @@ std::string python_with_translate_toolkit()
     return "";
 }
 
-// Fills every job entry with a translation and marks every look entry
-// fuzzy with another, as a translation platform saves the file.
-const char* const translate_script = R"(import sys
-from translate.storage import pypo
-store = pypo.pofile.parsefile(sys.argv[1])
-for unit in store.units:
-    if unit.isheader():
-        continue
-    if unit.getcontext().endswith("/job"):
-        unit.target = sys.argv[3]
-    elif unit.getcontext().endswith("/look"):
-        unit.target = "Draft."
-        unit.markfuzzy(True)
-open(sys.argv[2], "wb").write(bytes(store))
-)";
-
 // The bytes of a file, or of every file of a folder in name order.
 std::string storage_bytes(const std::string& path)
 {
@@ -110,7 +94,6 @@ TEST(TalkdataPo, RoundTripThroughGettextAndTranslateToolkit)
     if (msgfmt.empty() || msgcat.empty() || msgmerge.empty() || msginit.empty() || python.empty())
         GTEST_SKIP() << "gettext or translate-toolkit (Debian's python3) is not installed";
     temp_dir dir;
-    write_file(dir.file("fill_po.py"), std::string(translate_script));
     for (const po_edition& edition : po_editions) {
         SCOPED_TRACE(edition.name);
         const std::string po = dir.file(std::string(edition.name) + ".po");
@@ -144,7 +127,10 @@ TEST(TalkdataPo, RoundTripThroughGettextAndTranslateToolkit)
 
         const std::string translated = dir.file(std::string(edition.name) + "-done.po");
         ASSERT_EQ(
-            run_process(python, {"fill_po.py", po, translated, edition.job}, dir.path()).exit_code,
+            run_process(python,
+                        {TALK_SOURCE_DIR "/tests/talkdata/fill_po.py", po, translated, edition.job},
+                        dir.path())
+                .exit_code,
             0);
         const std::string out = dir.file(std::string(edition.name) + "-out");
         process_result imported = talkdata({"import", translated, edition.input, "--output", out});
@@ -277,9 +263,9 @@ TEST(TalkdataPo, MaxLengthIsTheMostLettersThatFit)
             const size_t entry = exported.find("msgctxt", pos);
             const size_t end = exported.find("msgstr \"\"\n", entry);
             const std::string context = exported.substr(entry, exported.find('\n', entry) - entry);
-            if (context.find("\"3/") == std::string::npos &&
-                context.find("\"0/0/") == std::string::npos)
-                continue;  // two towns' records are enough
+            if (context.find("\"0/0/") == std::string::npos &&
+                context.find("\"3/7/") == std::string::npos)
+                continue;  // two records are enough
             for (size_t letters : {most, most + 1}) {
                 write_file(dir.file("edit.po"), exported.substr(entry, end - entry) + "msgstr \"" +
                                                     std::string(letters, 'T') + "\"\n");
@@ -290,7 +276,7 @@ TEST(TalkdataPo, MaxLengthIsTheMostLettersThatFit)
             }
             checked++;
         }
-        EXPECT_GT(checked, 24u);
+        EXPECT_GT(checked, 20u);
     }
 }
 

@@ -1,0 +1,58 @@
+# The PO round trip of the Windows talkdata under wine, through the host's
+# gettext and translate-toolkit (a test program under wine cannot start
+# the host's programs): for each sample edition the export passes
+# msgfmt --check without a warning, is translated as a platform saves it,
+# imports, and its jobs list as translated; msgcat's re-wrapped file
+# imports to the same bytes.
+#   cmake -D WINE=... -D TALKDATA=talkdata.exe -D MAKE_SAMPLES=make_samples.exe
+#         -D MSGFMT=... -D MSGCAT=... -D PYTHON=... -D FILL_PO=fill_po.py
+#         -D WORK=folder -P windows_po_round_trip.cmake
+file(REMOVE_RECURSE ${WORK})
+file(MAKE_DIRECTORY ${WORK})
+
+function(run)
+  cmake_parse_arguments(ARG "" "OUTPUT" "" ${ARGN})
+  if(ARG_OUTPUT)
+    set(to OUTPUT_FILE ${WORK}/${ARG_OUTPUT})
+  else()
+    set(to OUTPUT_VARIABLE out)
+  endif()
+  execute_process(COMMAND ${ARG_UNPARSED_ARGUMENTS} WORKING_DIRECTORY ${WORK}
+    ${to} ERROR_VARIABLE err RESULT_VARIABLE result)
+  if(NOT result EQUAL 0)
+    message(FATAL_ERROR "${ARG_UNPARSED_ARGUMENTS}: exit ${result}\n${err}")
+  endif()
+  set(out "${out}" PARENT_SCOPE)
+  set(err "${err}" PARENT_SCOPE)
+endfunction()
+
+run(${WINE} ${MAKE_SAMPLES} .)
+foreach(sample "dos;dos;I mend the nets." "apple2;velktown.dsk;I MEND THE NETS."
+               "pc8801;velk-towne.d88;あみを　つくろう。" "x68000;velk-britannia.xdf;網を繕う。")
+  list(GET sample 0 edition)
+  list(GET sample 1 input)
+  list(GET sample 2 job)
+  run(${WINE} ${TALKDATA} export --format po --reference dos ${input} OUTPUT ${edition}.po)
+  run(${MSGFMT} --check -o ${WORK}/${edition}.mo ${edition}.po)
+  if(NOT err STREQUAL "")
+    message(FATAL_ERROR "msgfmt --check warns of the ${edition} export:\n${err}")
+  endif()
+  run(${PYTHON} ${FILL_PO} ${edition}.po ${edition}-done.po ${job})
+  run(${MSGCAT} --width=20 -o ${edition}-wrapped.po ${edition}-done.po)
+  foreach(po done wrapped)
+    run(${WINE} ${TALKDATA} import ${edition}-${po}.po ${input} --output ${edition}-${po}-out)
+  endforeach()
+  if(NOT out MATCHES "fuzzy entries skipped\n")
+    message(FATAL_ERROR "the ${edition} import counts no fuzzy entries:\n${out}")
+  endif()
+  run(${WINE} ${TALKDATA} export --format tsv ${edition}-done-out OUTPUT ${edition}-done.tsv)
+  run(${WINE} ${TALKDATA} export --format tsv ${edition}-wrapped-out OUTPUT ${edition}-wrapped.tsv)
+  file(READ ${WORK}/${edition}-done.tsv done)
+  file(READ ${WORK}/${edition}-wrapped.tsv wrapped)
+  string(REGEX MATCHALL "\tjob\t[^\n]*" jobs "${done}")
+  list(REMOVE_DUPLICATES jobs)
+  if(NOT jobs STREQUAL "\tjob\t${job}" OR NOT done STREQUAL wrapped)
+    message(FATAL_ERROR "the ${edition} import holds other jobs: ${jobs}")
+  endif()
+  message(STATUS "${edition}: exported, checked, translated, imported")
+endforeach()
