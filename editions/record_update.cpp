@@ -1,5 +1,6 @@
 #include "record_update.h"
 
+#include <algorithm>
 #include <cstring>
 
 #include "record_fields.h"
@@ -160,15 +161,24 @@ unsigned pack_record(const record_rebuild& rebuild, const std::vector<int>* head
     return profile->text_end - pos;
 }
 
-// "N bytes over the record's M bytes of text", naming the fields changed.
-std::string overflow_problem(const std::string& name, const std::vector<int>& slots, unsigned over,
-                             unsigned room)
+// "line 4, line 8: NAME name, look: N bytes over the record's M bytes of
+// text", naming the fields changed and where their edits stand.
+std::string overflow_problem(const std::string& name, const gathered_record& edit,
+                             const std::vector<int>& slots, unsigned over, unsigned room)
 {
-    std::string fields;
-    for (int slot : slots)
+    std::vector<std::string> seen;
+    std::string places, fields;
+    for (int slot : slots) {
+        const std::string& place = edit.sources[slot]->place;
+        if (!place.empty() && std::find(seen.begin(), seen.end(), place) == seen.end()) {
+            places += (places.empty() ? "" : ", ") + place;
+            seen.push_back(place);
+        }
         fields += (fields.empty() ? "" : ", ") + std::string(field_names[slot]);
-    return name + " " + fields + ": " + std::to_string(over) + (over == 1 ? " byte" : " bytes") +
-           " over the record's " + std::to_string(room) + " bytes of text";
+    }
+    return (places.empty() ? "" : places + ": ") + name + " " + fields + ": " +
+           std::to_string(over) + (over == 1 ? " byte" : " bytes") + " over the record's " +
+           std::to_string(room) + " bytes of text";
 }
 
 // Rebuilds one record from its edits into new_record (the input's records
@@ -206,8 +216,8 @@ record_change update_record(const talk_input& input, int town, int person,
             change.bytes_free = pack_record(rebuild, edit.header, new_record);
             return change;
         }
-        problems->add(
-            overflow_problem(record_name(input, town, person), change.slots, used - room, room));
+        problems->add(overflow_problem(record_name(input, town, person), edit, change.slots,
+                                       used - room, room));
     }
     change.slots.clear();
     change.header = false;

@@ -63,7 +63,7 @@ TEST(TalkdataImport, ATextThatFillsItsRecordImportsAndOneByteMoreIsRefused)
             talkdata({"import", "--output", "over", "over.tsv", c.input}, dir.path());
         EXPECT_EQ(over.exit_code, 1);
         EXPECT_EQ(over.err,
-                  talkdata_lines("over.tsv: " + std::string(c.record) +
+                  talkdata_lines("over.tsv: line 2: " + std::string(c.record) +
                                  " job: 1 byte over the record's " + std::to_string(c.room) +
                                  " bytes of text\n"
                                  "over.tsv: 1 problem: nothing written\n"));

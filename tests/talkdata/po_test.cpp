@@ -22,14 +22,16 @@ struct po_edition {
     const char* input;      // in the sample folder
     const char* reference;  // another edition's input shown beside it
     const char* language;
-    const char* job;  // a translation of every job field that the edition can store
+    const char* job;     // a translation of every job field, as a translator types it
+    const char* stored;  // the same as the export writes it
 };
 
 const po_edition po_editions[] = {
-    {"dos", "dos", "velk-towne.d88", "en", "I mend the nets."},
-    {"apple2", "velktown.dsk", "velk-britannia.xdf", "en", "I MEND THE NETS."},
-    {"pc8801", "velk-towne.d88", "dos", "ja", "あみを　つくろう。"},
-    {"x68000", "velk-britannia.xdf", "velktown.dsk", "ja", "網を繕う。"},
+    {"dos", "dos", "velk-towne.d88", "en", "I mend {6E}ets.", "I mend nets."},
+    {"apple2", "velktown.dsk", "velk-britannia.xdf", "en", "I MEND THE NETS.", "I MEND THE NETS."},
+    // ASCII is stored as the full-width game codes, a voiced kana as the kana and its mark.
+    {"pc8801", "velk-towne.d88", "dos", "ja", "ダ Nets.", "タ゛　Ｎｅｔｓ．"},
+    {"x68000", "velk-britannia.xdf", "velktown.dsk", "ja", "網 Nets.", "網　Ｎｅｔｓ．"},
 };
 
 // Debian's own Python with translate-toolkit (another Python on the PATH
@@ -142,7 +144,7 @@ TEST(TalkdataPo, RoundTripThroughGettextAndTranslateToolkit)
         // The jobs changed, and nothing else.
         process_result before = talkdata({"export", "--format", "tsv", edition.input});
         process_result after = talkdata({"export", "--format", "tsv", out});
-        EXPECT_EQ(after.out, with_jobs(before.out, edition.job));
+        EXPECT_EQ(after.out, with_jobs(before.out, edition.stored));
 
         // msgcat's re-wrapping and msgmerge's update against a new export
         // import to the same bytes; the same file again changes nothing.
@@ -167,13 +169,30 @@ TEST(TalkdataPo, RoundTripThroughGettextAndTranslateToolkit)
 
 struct po_reading {
     const char* what;
-    const char* po;
+    std::string po;
     const char* out;  // of a dry run into the DOS sample
     const char* err;  // "%s" the file's path
 };
 
 // clang-format off
 const po_reading po_readings[] = {
+    {"many strings on one line", "msgctxt \"0/0/name\"\nmsgid \"Alda\"\nmsgstr \"Olda\"" + std::string(60000, ' ') + [] {
+         std::string strings;
+         for (int i = 0; i < 30000; i++)
+             strings += " \"\"";
+         return strings;
+     }() + "\n",
+     "[Castle of Lord Varnel][0]: name; 73 bytes free\n"
+     "1 record, 1 field would change; nothing written (dry run)\n", ""},
+    {"an octal escape above a byte, an entry without its msgid",
+     "msgctxt \"0/0/name\"\nmsgid \"Alda\"\nmsgstr \"O\\777\"\n\nmsgctxt \"0/0/look\"\nmsgstr \"x\"\n", "",
+     "%s: line 3, column 10: an octal escape above \\377, which is no byte\n"
+     "%s: line 6, column 1: msgstr without a msgid before it\n"
+     "%s: 2 problems: nothing written\n"},
+    {"a byte order mark alone", "\xEF\xBB\xBF\n", "",
+     "%s: the file holds no edits, not even a header row\n%s: 1 problem: nothing written\n"},
+    {"a file in UTF-16", std::string("\xFF\xFEm\0s\0g\0", 8), "",
+     "%s: in UTF-16; the import reads files of edits in UTF-8\n%s: 1 problem: nothing written\n"},
     {"strings continued over lines and on one line, C escapes, CR LF",
      "msgctxt \"0/0/name\"\r\nmsgid \"Alda\"\r\nmsgstr \"\"\r\n\"Al\" \"\\x41\\101\"\r\n  \"\\\"x\\\\\"\r\n",
      "[Castle of Lord Varnel][0]: name; 70 bytes free\n"
@@ -185,7 +204,7 @@ const po_reading po_readings[] = {
      "[Castle of Lord Varnel][0]: name, pronoun; 76 bytes free\n"
      "1 record, 2 fields would change; nothing written (dry run)\n", ""},
     {"a fuzzy header, a fuzzy entry, an empty msgstr, a msgstr already stored",
-     "#, fuzzy\nmsgid \"\"\nmsgstr \"Language: en\\n\"\n\n#, no-wrap, fuzzy\nmsgctxt \"0/0/name\"\n"
+     "#, fuzzy\nmsgid \"\"\nmsgstr \"Language: en\\n\" \"Content-Type: text/plain; charset=utf-8 ; x\\n\"\n\n#, no-wrap, fuzzy\nmsgctxt \"0/0/name\"\n"
      "msgid \"Alda\"\nmsgstr \"Bo\"\n\nmsgctxt \"0/0/look\"\nmsgid \"a tall weaver\"\nmsgstr \"\"\n\n"
      "msgctxt \"0/1/name\"\nmsgid \"Brin\"\nmsgstr \"Bren\"\n",
      "1 fuzzy entry skipped\n0 records, 0 fields would change; nothing written (dry run)\n", ""},
@@ -222,7 +241,7 @@ const po_reading po_readings[] = {
      "msgctxt \"0/2/name\"\nmsgid \"x\"\nmsgid_plural \"xs\"\nmsgstr[0] \"y\"\nmsgstr[1] \"ys\"\n",
      "",
      "%s: line 9: 0/2/name: a text of the talk data has no plural forms (msgid_plural)\n"
-     "%s: [Castle of Lord Varnel][0] name: 1 byte over the record's 285 bytes of text\n"
+     "%s: line 1: [Castle of Lord Varnel][0] name: 1 byte over the record's 285 bytes of text\n"
      "%s: line 5: [Castle of Lord Varnel][1] name, character 4: '\xC3\xA9' (U+00E9) is not a character of the DOS edition\n"
      "%s: 3 problems: nothing written\n"},
     {"a file of another charset", "msgid \"\"\nmsgstr \"Content-Type: text/plain; charset=ISO-8859-1\\n\"\n", "",
@@ -240,12 +259,14 @@ TEST(TalkdataPo, ReaderTakesWhatPoToolsWriteAndListsEveryProblem)
     for (const po_reading& row : po_readings) {
         SCOPED_TRACE(row.what);
         const std::string po = dir.file("edits.po");
-        write_file(po, std::string(row.po));
+        write_file(po, row.po);
         process_result run = talkdata({"import", "--dry-run", "--in-place", po, "dos"});
         EXPECT_EQ(run.exit_code, *row.err == '\0' ? 0 : 1);
         EXPECT_EQ(run.out, row.out);
         EXPECT_EQ(run.err, talkdata_lines(with_paths(row.err, po)));
     }
+    // A PO file is read by its texts, which --join-marks would change.
+    EXPECT_EQ(talkdata({"export", "--format", "po", "--join-marks", "dos"}).exit_code, 2);
 }
 
 // The max-length flag of every field of a few records: that many plain

@@ -354,7 +354,7 @@ TEST(Talkdata, ImportListsEveryProblemAndWritesNothing)
          "edition has capital letters only\n"
          "E: line 4: [Castle of Lord Varnel][2] keyword1, character 7: a keyword holds at most 6 "
          "characters, this one 7\n"
-         "E: [Paws][3] job: 228 bytes over the record's 239 bytes of text\n"
+         "E: line 2: [Paws][3] job: 228 bytes over the record's 239 bytes of text\n"
          "E: 8 problems: nothing written\n"},
         {"velk-britannia.xdf",
          {"--in-place"},

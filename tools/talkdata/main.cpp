@@ -360,6 +360,11 @@ int main(int argc, char** argv)
         app.parse(argc, argv);
         if (*import_command && import.output.empty() && !import.in_place)
             throw CLI::RequiredError("--output or --in-place");
+        if (*export_command && join_marks && find_format(format)->matches_texts)
+            throw CLI::ValidationError("--join-marks",
+                                       "would make an export that no import "
+                                       "takes back: --format " +
+                                           format + " is read by its texts");
         if (*export_command && !reference_input.path.empty() &&
             !find_format(format)->shows_reference)
             throw CLI::ValidationError("--reference",

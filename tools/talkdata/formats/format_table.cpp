@@ -8,11 +8,11 @@
 // The first format that claims an edits file reads it; TSV reads the rest.
 // clang-format off
 const talk_format talk_formats[] = {
-    // name  help                        write              reference read             claims
-    {"text", "the listing's layout",     write_text_export, false,    nullptr,         nullptr},
-    {"json", "one JSON document",        write_json_export, false,    read_json_edits, claims_json},
-    {"po",   "gettext PO for translators", write_po_export, true,     read_po_edits,   claims_po},
-    {"tsv",  "one row per field",        write_tsv_export,  false,    read_tsv_edits,  nullptr},
+    // name  help                          write              reference matches read             claims
+    {"text", "the listing's layout",       write_text_export, false,    false,  nullptr,         nullptr},
+    {"json", "one JSON document",          write_json_export, false,    false,  read_json_edits, claims_json},
+    {"po",   "gettext PO for translators", write_po_export,   true,     true,   read_po_edits,   claims_po},
+    {"tsv",  "one row per field",          write_tsv_export,  false,    false,  read_tsv_edits,  nullptr},
 };
 // clang-format on
 const size_t talk_format_count = sizeof talk_formats / sizeof *talk_formats;
@@ -41,6 +41,11 @@ void read_edits(const std::string& text, const talk_input& input, edits_file* ed
     const std::string mark = "\xEF\xBB\xBF";
     const std::string body =
         text.compare(0, mark.size(), mark) == 0 ? text.substr(mark.size()) : text;
+    // UTF-16, as some editors save text, by its byte order mark.
+    if (body.compare(0, 2, "\xFF\xFE") == 0 || body.compare(0, 2, "\xFE\xFF") == 0) {
+        problems->add("in UTF-16; the import reads files of edits in UTF-8");
+        return;
+    }
     const talk_format* reader = nullptr;
     for (const talk_format& format : talk_formats) {
         if (format.read == nullptr)

@@ -22,6 +22,9 @@ struct talk_format {
     void (*write)(const talk_input& input, const std::vector<exported_record>& records,
                   const export_reference* reference, FILE* out);
     bool shows_reference;
+    // Its import finds each field by the exported text it holds, which
+    // --join-marks would change.
+    bool matches_texts;
     // Reads the edits of a file in the format for input, adding every
     // problem (with its line and column where the file tells one), a value
     // that the file holds of the input and that differs from the input's

@@ -3,6 +3,8 @@
 // kind, entries in any order, CR LF line ends. Each translated entry that
 // is not fuzzy edits the field its msgctxt names; the header, obsolete
 // entries (#~) and entries without a translation edit nothing.
+#include <cctype>
+#include <cstring>
 #include <string_view>
 
 #include "po_format.h"
@@ -48,6 +50,7 @@ public:
 private:
     void problem(size_t column, const std::string& what)
     {
+        flawed_ = true;
         problems_->add("line " + std::to_string(number_) + ", column " + std::to_string(column) +
                        ": " + what);
     }
@@ -55,14 +58,14 @@ private:
     // Ends the entry being read, if one is.
     void finish_entry()
     {
-        if (started_) {
-            if (!entry_.has_translation)
-                problems_->add("line " + std::to_string(entry_.line) + ": the entry has no msgstr");
-            else
-                entries_.push_back(std::move(entry_));
-        }
+        if (started_ && entry_.has_translation)
+            entries_.push_back(std::move(entry_));
+        else if (started_ && !flawed_)  // else a problem of it is listed already
+            problems_->add("line " + std::to_string(entry_.line) + ": the entry has no " +
+                           (entry_.has_id ? "msgstr" : "msgid"));
         entry_ = po_entry();
         started_ = false;
+        flawed_ = false;
         target_ = nullptr;
     }
 
@@ -192,45 +195,54 @@ private:
     // it on the line, to *out; column is that of its quote less one.
     void read_string(std::string_view line, size_t column, std::string* out)
     {
-        size_t pos = 1;
-        while (pos < line.size() && line[pos] != '"') {
-            const char c = line[pos];
-            if (c != '\\') {
-                *out += c;
-                pos++;
-                continue;
+        size_t start = 0;  // the quote of the string being read
+        for (;;) {
+            size_t pos = start + 1;
+            while (pos < line.size() && line[pos] != '"') {
+                const char c = line[pos];
+                if (c != '\\') {
+                    *out += c;
+                    pos++;
+                    continue;
+                }
+                const size_t backslash = pos;
+                const char* wrong = read_escape(line, &pos, out);
+                if (wrong != nullptr) {
+                    problem(column + backslash + 1, wrong);
+                    return;
+                }
             }
-            if (!read_escape(line, &pos, out)) {
-                problem(column + pos + 1,
-                        "unknown escape (\\n, \\t, \\\", \\\\ and the other C "
-                        "escapes are known)");
+            if (pos >= line.size()) {
+                problem(column + start + 1, "the string has no closing quote on its line");
                 return;
             }
+            const size_t rest = line.find_first_not_of(" \t", pos + 1);
+            if (rest == std::string_view::npos)
+                return;
+            if (line[rest] != '"') {
+                problem(column + rest + 1, "text after the string's closing quote");
+                return;
+            }
+            start = rest;  // another string on the line goes on this one
         }
-        if (pos >= line.size()) {
-            problem(column + 1, "the string has no closing quote on its line");
-            return;
-        }
-        const size_t rest = line.find_first_not_of(" \t", pos + 1);
-        if (rest != std::string_view::npos && line[rest] == '"')
-            read_string(line.substr(rest), column + rest, out);
-        else if (rest != std::string_view::npos)
-            problem(column + rest + 1, "text after the string's closing quote");
     }
 
-    // Reads the escape at line[*pos] ('\\') and moves *pos behind it.
-    static bool read_escape(std::string_view line, size_t* pos, std::string* out)
+    // Reads the escape at line[*pos] ('\\') and moves *pos behind it: null,
+    // or what is wrong with it.
+    static const char* read_escape(std::string_view line, size_t* pos, std::string* out)
     {
+        static const char* const unknown =
+            "unknown escape (\\n, \\t, \\\", \\\\ and the other C escapes are known)";
         static const char letters[] = "ntr\"\\abfv'?";
         static const char bytes[] = "\n\t\r\"\\\a\b\f\v'?";
         if (*pos + 1 >= line.size())
-            return false;
+            return unknown;
         const char next = line[*pos + 1];
         for (size_t i = 0; letters[i] != '\0'; i++) {
             if (letters[i] == next) {
                 *out += bytes[i];
                 *pos += 2;
-                return true;
+                return nullptr;
             }
         }
         unsigned value = 0;
@@ -248,15 +260,15 @@ private:
                     value * 16 + static_cast<unsigned>(h <= '9' ? h - '0' : (h | 0x20) - 'a' + 10);
             }
             if (digits == 0)
-                return false;
+                return unknown;
             *pos += 2 + digits;
         } else {
-            return false;
+            return unknown;
         }
         if (value > 0xFF)
-            return false;
+            return "an octal escape above \\377, which is no byte";
         *out += static_cast<char>(value);
-        return true;
+        return nullptr;
     }
 
     const std::string& text_;
@@ -264,6 +276,7 @@ private:
     std::vector<po_entry> entries_;
     po_entry entry_;
     bool started_ = false;
+    bool flawed_ = false;            // a problem of the entry being read was listed
     bool fuzzy_ = false;             // a fuzzy flag for the next entry
     std::string* target_ = nullptr;  // the string that a continuation line goes on
     std::string plural_scratch_;
@@ -304,7 +317,8 @@ bool check_header(const po_entry& header, const talk_input& input, problem_list*
     std::string value;
     if (header_field(header.translation, "Content-Type", &value)) {
         const size_t charset = lower(value).find("charset=");
-        const std::string name = charset == std::string::npos ? "" : value.substr(charset + 8);
+        std::string name = charset == std::string::npos ? "" : value.substr(charset + 8);
+        name = name.substr(0, name.find_first_of(" \t;"));
         if (charset != std::string::npos && lower(name) != "utf-8") {
             problems->add(place + "the file's charset is " + printable_text(name) +
                           "; the import reads PO files in UTF-8 (charset=UTF-8)");
@@ -355,6 +369,34 @@ bool parse_context(const std::string& context, int* town, int* person, int* slot
     return *town >= 0 && *person >= 0 && *slot >= 0;
 }
 
+// True when a field's stored bytes are those that text encodes to: the
+// input holds a translation already, however it is spelled.
+bool holds_text(const field_codec& codec, const uint8_t* record, const record_fields& fields,
+                unsigned slot, const std::string& text)
+{
+    encode_failure failure;
+    const uint8_t* stored = record + fields.start[slot];
+    if (is_keyword_slot(codec.profile, slot)) {
+        uint8_t keyword[talk_keyword_size];
+        return encode_keyword_field(codec, text, keyword, &failure) == 0 &&
+               memcmp(keyword, stored, talk_keyword_size) == 0;
+    }
+    std::string bytes;
+    return encode_talk_text(codec, text, &bytes, &failure) == 0 &&
+           bytes.size() == fields.length[slot] && memcmp(bytes.data(), stored, bytes.size()) == 0;
+}
+
+// A text for a message, cut after 40 bytes: a msgctxt may be of any length.
+std::string shortened(const std::string& text)
+{
+    if (text.size() <= 40)
+        return printable_text(text);
+    size_t end = 40;
+    while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80)
+        end--;  // not inside a character
+    return printable_text(text.substr(0, end)) + "...";
+}
+
 bool valid_utf8(const std::string& text)
 {
     size_t pos = 0;
@@ -373,7 +415,7 @@ bool claims_po(const std::string& text)
     if (first == std::string::npos)
         return false;
     const std::string_view rest = std::string_view(text).substr(first);
-    return rest[0] == '#' || rest.substr(0, 5) == "msgid" || rest.substr(0, 7) == "msgctxt";
+    return rest[0] == '#' || rest.substr(0, 3) == "msg";
 }
 
 void read_po_edits(const std::string& text, const talk_input& input, edits_file* edits,
@@ -396,7 +438,7 @@ void read_po_edits(const std::string& text, const talk_input& input, edits_file*
         int town, person, slot;
         if (!entry.has_context || !parse_context(entry.context, &town, &person, &slot)) {
             problems->add(place + ": " +
-                          (entry.has_context ? "msgctxt \"" + printable_text(entry.context) + "\""
+                          (entry.has_context ? "msgctxt \"" + shortened(entry.context) + "\""
                                              : std::string("an entry without msgctxt")) +
                           " names no field of a talk record (TOWN/PERSON/FIELD, as in "
                           "\"12/3/job\")");
@@ -418,8 +460,9 @@ void read_po_edits(const std::string& text, const talk_input& input, edits_file*
         std::string unused;
         if (split_record_fields(codec, record, &fields, &unused) < 0)
             continue;  // the import has checked every record before
-        const std::string stored = export_field(codec, record, fields, static_cast<unsigned>(slot));
-        if (entry.id != stored && entry.translation != stored) {
+        const unsigned field = static_cast<unsigned>(slot);
+        if (entry.id != export_field(codec, record, fields, field) &&
+            !holds_text(codec, record, fields, field, entry.translation)) {
             problems->add(key +
                           ": msgid is not the input's text of the field, which has changed since "
                           "the export (export the input again and merge this file into it "

@@ -88,15 +88,18 @@ std::string po_date()
     if (epoch != nullptr && *epoch != '\0') {
         char* end = nullptr;
         long long seconds = strtoll(epoch, &end, 10);
-        if (*end == '\0' && seconds >= 0)
+        // Up to the end of the year 9999, which a PO date can hold.
+        if (*end == '\0' && seconds >= 0 && seconds <= 253402300799LL)
             now = static_cast<time_t>(seconds);
     }
     struct tm utc = {};
 #ifdef _WIN32
-    gmtime_s(&utc, &now);
+    const bool converted = gmtime_s(&utc, &now) == 0;
 #else
-    gmtime_r(&now, &utc);
+    const bool converted = gmtime_r(&now, &utc) != nullptr;
 #endif
+    if (!converted)
+        return "1970-01-01 00:00+0000";
     char text[32];
     strftime(text, sizeof text, "%Y-%m-%d %H:%M+0000", &utc);
     return text;
@@ -147,7 +150,11 @@ std::string field_reference(const talk_input& input, int town, int person, unsig
         file = location.file;
     } else {
         // The image's own name, where a reference can hold it.
-        file = input.path.substr(input.path.find_last_of("/\\") + 1);
+#ifdef _WIN32
+        file = input.path.substr(input.path.find_last_of("/\\:") + 1);
+#else
+        file = input.path.substr(input.path.find_last_of('/') + 1);
+#endif
         if (file.empty() || file.find_first_of(" \t:") != std::string::npos ||
             printable_text(file) != file)
             file = "image";

@@ -21,7 +21,7 @@ void write_po_export(const talk_input& input, const std::vector<exported_record>
 void read_po_edits(const std::string& text, const talk_input& input, edits_file* edits,
                    problem_list* problems);
 
-// True when the first line that is not blank is a comment or starts an entry.
+// True when the first line that is not blank is a comment or a PO keyword.
 bool claims_po(const std::string& text);
 
 // The msgctxt of a field: "12/3/job".
