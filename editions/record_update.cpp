@@ -66,15 +66,15 @@ struct record_rebuild {
     std::string bytes[talk_slot_count];
 };
 
-// Encodes an edited text into the bytes of its field: 0, or -1 with the
-// failure.
-int encode_field(const record_rebuild& rebuild, unsigned slot, const std::string& text,
-                 std::string* bytes, encode_failure* failure)
+}  // namespace
+
+int encode_field_text(const field_codec& codec, unsigned slot, const std::string& text,
+                      std::string* bytes, encode_failure* failure)
 {
-    if (!is_keyword_slot(rebuild.codec->profile, slot))
-        return encode_talk_text(*rebuild.codec, text, bytes, failure);
+    if (!is_keyword_slot(codec.profile, slot))
+        return encode_talk_text(codec, text, bytes, failure);
     uint8_t field[talk_keyword_size];
-    if (encode_keyword_field(*rebuild.codec, text, field, failure) < 0)
+    if (encode_keyword_field(codec, text, field, failure) < 0)
         return -1;
     // The game and the listing end a keyword at its first space: a new
     // keyword that goes on after one would not be what it says.
@@ -90,6 +90,22 @@ int encode_field(const record_rebuild& rebuild, unsigned slot, const std::string
     *bytes = padded;
     return 0;
 }
+
+unsigned packed_text_size(const talk_profile* profile, const std::string* bytes)
+{
+    unsigned used = 0;
+    for (unsigned k = 0; k < profile->stored_fields; k++)
+        used += static_cast<unsigned>(bytes[profile->field_order[k]].size()) + 1;
+    return used;
+}
+
+std::string overflow_words(unsigned over, unsigned room)
+{
+    return std::to_string(over) + (over == 1 ? " byte" : " bytes") + " over the record's " +
+           std::to_string(room) + " bytes of text";
+}
+
+namespace {
 
 // Fills rebuild->bytes: the edited fields encoded, the others as stored;
 // the slots whose bytes change go to *changed. 0, or -1 after adding a
@@ -110,7 +126,7 @@ int encode_fields(const talk_input& input, int town, int person, const gathered_
             *text == export_field(*rebuild->codec, rebuild->old_record, rebuild->fields, slot))
             continue;
         encode_failure failure;
-        if (encode_field(*rebuild, slot, *text, &bytes, &failure) < 0) {
+        if (encode_field_text(*rebuild->codec, slot, *text, &bytes, &failure) < 0) {
             problems->add(edit.sources[slot]->place + ": " + record_name(input, town, person) +
                           " " + field_names[slot] + ", character " +
                           std::to_string(failure.character) + ": " + failure.reason);
@@ -121,15 +137,6 @@ int encode_fields(const talk_input& input, int town, int person, const gathered_
             changed->push_back(static_cast<int>(slot));
     }
     return result;
-}
-
-// The bytes that the stored texts take back to back, each with its NUL.
-unsigned packed_size(const talk_profile* profile, const std::string* bytes)
-{
-    unsigned used = 0;
-    for (unsigned k = 0; k < profile->stored_fields; k++)
-        used += static_cast<unsigned>(bytes[profile->field_order[k]].size()) + 1;
-    return used;
 }
 
 // Writes the new record: the old one with the header given (or null) and
@@ -177,8 +184,7 @@ std::string overflow_problem(const std::string& name, const gathered_record& edi
         fields += (fields.empty() ? "" : ", ") + std::string(field_names[slot]);
     }
     return (places.empty() ? "" : places + ": ") + name + " " + fields + ": " +
-           std::to_string(over) + (over == 1 ? " byte" : " bytes") + " over the record's " +
-           std::to_string(room) + " bytes of text";
+           overflow_words(over, room);
 }
 
 // Rebuilds one record from its edits into new_record (the input's records
@@ -211,7 +217,7 @@ record_change update_record(const talk_input& input, int town, int person,
     }
     if (result == 0 && (!change.slots.empty() || change.header)) {
         const unsigned room = profile->text_end - profile->text_offset;
-        const unsigned used = packed_size(profile, rebuild.bytes);
+        const unsigned used = packed_text_size(profile, rebuild.bytes);
         if (used <= room) {
             change.bytes_free = pack_record(rebuild, edit.header, new_record);
             return change;

@@ -29,6 +29,20 @@ struct import_plan {
     problem_list problems;  // each names the record, field and position
 };
 
+// Encodes an edited text into the bytes of its field (an Apple II keyword
+// padded to its six bytes, and refused where it goes on after a space): 0,
+// or -1 with the failure.
+int encode_field_text(const field_codec& codec, unsigned slot, const std::string& text,
+                      std::string* bytes, encode_failure* failure);
+
+// The bytes that a record's stored texts take back to back, each with its
+// NUL, bytes[slot] being each field's text.
+unsigned packed_text_size(const talk_profile* profile, const std::string* bytes);
+
+// "N bytes over the record's M bytes of text": the words of the problem of
+// a record whose texts do not fit.
+std::string overflow_words(unsigned over, unsigned room);
+
 // Applies the edits to input->records: with no problem, the changed records
 // are rebuilt; with any, the records stay as they were. The input must be
 // loaded whole (all 256 records present).

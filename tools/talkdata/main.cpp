@@ -14,6 +14,7 @@
 #include "storage_messages.h"
 #include "storage_write.h"
 #include "talk_input.h"
+#include "view_page.h"
 
 #ifdef _WIN32
 #include <fcntl.h>
@@ -243,6 +244,45 @@ int run_import(const input_options& options, import_options import)
     return result == 0 ? exit_success : exit_failure;
 }
 
+int run_view(const std::vector<std::string>& paths, int32_t index, bool index_given,
+             const std::string& edits_path)
+{
+    std::vector<talk_input> inputs(paths.size());
+    std::vector<const talk_input*> loaded;
+    bool any_disks = false;
+    for (size_t i = 0; i < paths.size(); i++) {
+        // -i picks the disk of every D88 input; the others have none to pick.
+        if (load_talk_input(paths[i], nullptr, index, nullptr, &inputs[i]) < 0 ||
+            check_talk_records(inputs[i]) < 0)
+            return exit_failure;
+        any_disks = any_disks || inputs[i].edition->has_disks;
+        loaded.push_back(&inputs[i]);
+    }
+    if (index_given && !any_disks) {
+        report_error(paths[0], "-i picks the disk of a D88 image, and no input is one");
+        return exit_failure;
+    }
+    edits_file edits;
+    if (!edits_path.empty()) {
+        std::string text;
+        if (read_text_file(edits_path, &text) < 0)
+            return exit_failure;
+        // A file that cannot be read as edits makes no page; what the
+        // edits would do to the records the page shows.
+        problem_list problems;
+        read_edits(text, inputs[0], &edits, &problems);
+        if (!problems.empty()) {
+            for (const std::string& problem : problems.kept())
+                report_error(edits_subject(edits_path), problem);
+            report_error(edits_subject(edits_path), "no page written");
+            return exit_failure;
+        }
+    }
+    const std::string page = view_page_html(loaded, edits_path.empty() ? nullptr : &edits);
+    fwrite(page.data(), 1, page.size(), stdout);
+    return output_written("the page") ? exit_success : exit_failure;
+}
+
 int run_table(const std::string& edition)
 {
     const std::string text = character_table_text(find_edition(edition));
@@ -325,6 +365,26 @@ int main(int argc, char** argv)
         ->required()
         ->check(CLI::IsMember(edition_names()));
 
+    std::vector<std::string> view_paths;
+    int32_t view_index = 0;
+    std::string view_edits;
+    CLI::App* view_command = app.add_subcommand(
+        "view",
+        "write one to four inputs of any editions side by side as one HTML page on "
+        "standard output");
+    view_command->add_option("INPUT", view_paths, "the inputs (" + edition_inputs() + ")")
+        ->required()
+        ->expected(1, 4);
+    CLI::Option* view_index_option =
+        view_command
+            ->add_option("-i,--index", view_index, "the disk of the D88 images among the inputs")
+            ->check(CLI::Range(0, INT32_MAX));
+    view_command->add_option(
+        "--edits", view_edits,
+        "show the edited texts of this file (" + edits_formats() +
+            " as export writes them) in the first input's column, and what the import would "
+            "refuse");
+
     input_options compare_a, compare_b;
     CLI::App* compare_command = app.add_subcommand(
         "compare",
@@ -383,6 +443,8 @@ int main(int argc, char** argv)
         return run_disks(disks_path);
     if (*table_command)
         return run_table(table_edition);
+    if (*view_command)
+        return run_view(view_paths, view_index, view_index_option->count() > 0, view_edits);
     if (*import_command)
         return run_import(import_input, import);
     return run_compare(compare_a, compare_b);
