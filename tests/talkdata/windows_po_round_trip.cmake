@@ -2,10 +2,11 @@
 # gettext and translate-toolkit (a test program under wine cannot start
 # the host's programs): for each sample edition the export passes
 # msgfmt --check without a warning, is translated as a platform saves it,
-# imports, and its jobs list as translated; msgcat's re-wrapped file
-# imports to the same bytes.
+# imports, and its jobs list as translated; msgcat's re-wrapped file and
+# msgmerge's update against a new export import to the same bytes, and the
+# same file imported again changes nothing.
 #   cmake -D WINE=... -D TALKDATA=talkdata.exe -D MAKE_SAMPLES=make_samples.exe
-#         -D MSGFMT=... -D MSGCAT=... -D PYTHON=... -D FILL_PO=fill_po.py
+#         -D MSGFMT=... -D MSGCAT=... -D MSGMERGE=... -D PYTHON=... -D FILL_PO=fill_po.py
 #         -D WORK=folder -P windows_po_round_trip.cmake
 file(REMOVE_RECURSE ${WORK})
 file(MAKE_DIRECTORY ${WORK})
@@ -39,7 +40,8 @@ foreach(sample "dos;dos;I mend the nets." "apple2;velktown.dsk;I MEND THE NETS."
   endif()
   run(${PYTHON} ${FILL_PO} ${edition}.po ${edition}-done.po ${job})
   run(${MSGCAT} --width=20 -o ${edition}-wrapped.po ${edition}-done.po)
-  foreach(po done wrapped)
+  run(${MSGMERGE} --quiet -o ${edition}-merged.po ${edition}-done.po ${edition}.po)
+  foreach(po done wrapped merged)
     run(${WINE} ${TALKDATA} import ${edition}-${po}.po ${input} --output ${edition}-${po}-out)
   endforeach()
   if(NOT out MATCHES "fuzzy entries skipped\n")
@@ -47,8 +49,17 @@ foreach(sample "dos;dos;I mend the nets." "apple2;velktown.dsk;I MEND THE NETS."
   endif()
   run(${WINE} ${TALKDATA} export --format tsv ${edition}-done-out OUTPUT ${edition}-done.tsv)
   run(${WINE} ${TALKDATA} export --format tsv ${edition}-wrapped-out OUTPUT ${edition}-wrapped.tsv)
+  run(${WINE} ${TALKDATA} export --format tsv ${edition}-merged-out OUTPUT ${edition}-merged.tsv)
   file(READ ${WORK}/${edition}-done.tsv done)
   file(READ ${WORK}/${edition}-wrapped.tsv wrapped)
+  file(READ ${WORK}/${edition}-merged.tsv merged)
+  if(NOT done STREQUAL merged)
+    message(FATAL_ERROR "the ${edition} file merged by msgmerge imports to other texts")
+  endif()
+  run(${WINE} ${TALKDATA} import ${edition}-done.po ${edition}-done-out --in-place)
+  if(NOT out MATCHES "\nnothing changes; nothing written\n$")
+    message(FATAL_ERROR "the ${edition} file imported again changes something:\n${out}")
+  endif()
   string(REGEX MATCHALL "\tjob\t[^\n]*" jobs "${done}")
   list(REMOVE_DUPLICATES jobs)
   if(NOT jobs STREQUAL "\tjob\t${job}" OR NOT done STREQUAL wrapped)

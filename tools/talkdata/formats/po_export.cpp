@@ -164,15 +164,18 @@ std::string field_reference(const talk_input& input, int town, int person, unsig
 
 // The budget of a field in words. The most bytes it can hold while the
 // rest of its record stays as it is.
-unsigned append_budget(std::string* out, const talk_input& input, const record_fields& fields,
-                       unsigned slot)
+unsigned append_budget(std::string* out, const talk_input& input, const uint8_t* record,
+                       const record_fields& fields, unsigned slot)
 {
     const talk_profile* profile = input.edition->profile;
     unsigned most;
     if (is_keyword_slot(profile, slot)) {
         most = talk_keyword_size;
-        *out +=
-            "#. a keyword of at most " + std::to_string(most) + " letters, in a field of its own\n";
+        unsigned length = most;  // without the spaces that pad it
+        while (length > 0 && record[fields.start[slot] + length - 1] == talk_keyword_padding)
+            length--;
+        *out += "#. " + bytes_text(length) + "; a keyword field of " + bytes_text(most) +
+                " of its own\n";
     } else {
         const unsigned free_bytes = profile->text_end - fields.text_end;
         most = fields.length[slot] + free_bytes;
@@ -239,7 +242,8 @@ void write_po_export(const talk_input& input, const std::vector<exported_record>
                 continue;  // msgid "" is the header's
             text += "\n#. " + std::string(town_labels[record.town]) + ", person " +
                     std::to_string(record.person) + "\n";
-            const unsigned most = append_budget(&text, input, fields, slot);
+            const unsigned most = append_budget(
+                &text, input, input.record(record.town, record.person), fields, slot);
             if (reference != nullptr)
                 append_reference(&text, *reference, record.town, record.person, slot);
             text += "#: " + field_reference(input, record.town, record.person, fields.start[slot]) +
