@@ -242,8 +242,8 @@ void write_po_export(const talk_input& input, const std::vector<exported_record>
                 continue;  // msgid "" is the header's
             text += "\n#. " + std::string(town_labels[record.town]) + ", person " +
                     std::to_string(record.person) + "\n";
-            const unsigned most = append_budget(
-                &text, input, input.record(record.town, record.person), fields, slot);
+            const unsigned most =
+                append_budget(&text, input, input.record(record.town, record.person), fields, slot);
             if (reference != nullptr)
                 append_reference(&text, *reference, record.town, record.person, slot);
             text += "#: " + field_reference(input, record.town, record.person, fields.start[slot]) +
