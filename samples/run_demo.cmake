@@ -111,6 +111,7 @@ foreach(sample dos:dos apple2:velktown.dsk pc8801:velk-towne.d88 x68000:velk-bri
 endforeach()
 demo_step(talkdata export --format po --reference dos velk-towne.d88 OUTPUT pc8801.po LINES 26)
 demo_step(talkdata table --edition pc8801 OUTPUT pc8801.tbl LINES 6)
+demo_step(talkdata view dos velktown.dsk velk-towne.d88 velk-britannia.xdf OUTPUT page.html LINES 0)
 demo_step(talkdata compare velk-towne.d88 velk-britannia.xdf)
 demo_step(talkdata compare dos velktown.dsk EXIT 1)
 

@@ -1,4 +1,4 @@
-# The PO round trip of the Windows talkdata under wine, through the host's
+# The PO round trip and the page of the Windows talkdata under wine, through the host's
 # gettext and translate-toolkit (a test program under wine cannot start
 # the host's programs): for each sample edition the export passes
 # msgfmt --check without a warning, is translated as a platform saves it,
@@ -67,3 +67,14 @@ foreach(sample "dos;dos;I mend the nets." "apple2;velktown.dsk;I MEND THE NETS."
   endif()
   message(STATUS "${edition}: exported, checked, translated, imported")
 endforeach()
+
+# The page of the four samples: every record, and the seven records in
+# which the two English samples differ, as on Linux.
+run(${WINE} ${TALKDATA} view dos velktown.dsk velk-towne.d88 velk-britannia.xdf OUTPUT page.html)
+file(READ ${WORK}/page.html page)
+string(REGEX MATCHALL "<section class=\"record\" id=\"town-[0-9]+-person-[0-9]+\">" sections "${page}")
+list(LENGTH sections count)
+if(NOT count EQUAL 256 OR NOT page MATCHES "<p id=\"summary\">7 of 256 records differ")
+  message(FATAL_ERROR "the Windows page holds ${count} records, or not the seven that differ")
+endif()
+message(STATUS "the page of the four samples: 256 records, 7 differ")
