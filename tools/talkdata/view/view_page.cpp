@@ -32,6 +32,7 @@ struct view_column {
 struct record_edits_view {
     const field_edit* fields[talk_slot_count] = {};
     const record_edit* sources[talk_slot_count] = {};
+    std::vector<std::string> twice;  // the import's problems of fields given twice
 };
 
 std::string html_text(const std::string& text)
@@ -89,6 +90,8 @@ void fill_column(const talk_input& input, int town, int person, const record_edi
         cell.tokens = text_tokens(codec, reinterpret_cast<const uint8_t*>(bytes[slot].data()),
                                   bytes[slot].size(), keyword);
     }
+    if (edits != nullptr)
+        column->problems.insert(column->problems.end(), edits->twice.begin(), edits->twice.end());
     column->room = profile->text_end - profile->text_offset;
     column->used = packed_text_size(profile, bytes);
     std::string where;
@@ -139,7 +142,13 @@ void append_cell_text(std::string* out, const view_cell& cell)
         else if (!marked && open)
             *out += "</mark>";
         open = marked;
-        *out += cell.tokens[i].html;
+        // White space that differs by itself is drawn, so that its mark shows.
+        const text_token& token = cell.tokens[i];
+        if (cell.marked[i] && token.space)
+            *out += token.html == "<br>" ? "\xE2\x86\xB5<br>"
+                                         : "<span class=\"gap\">" + token.html + "</span>";
+        else
+            *out += token.html;
     }
     if (open)
         *out += "</mark>";
@@ -163,6 +172,8 @@ tbody th{width:6.5em;font-weight:normal;color:#555}
 thead th{background:#f3f3f3}
 thead th:first-child{width:6.5em}
 mark{background:#ffe27a;color:inherit}
+td.text{white-space:pre-wrap}
+.gap{outline:1px dashed #b08900}
 .escape{font:.85em ui-monospace,monospace;color:#8a3b00;background:#f6ece4;border-radius:3px;padding:0 .15em}
 .edited{background:#eef7ee}
 .stored{color:#666;font-size:.9em;border-top:1px dashed #bbb;margin-top:.2em}
@@ -183,8 +194,9 @@ const char* const page_script = R"(
   var records = Array.prototype.slice.call(document.querySelectorAll("section.record"));
   var texts = records.map(function (record) {
     return Array.prototype.map.call(record.querySelectorAll("td.text"), function (cell) {
-      return cell.textContent;
-    }).join("\n").toLowerCase();
+      var text = cell.textContent, stored = cell.querySelector(".stored");
+      return stored ? text.slice(0, text.length - stored.textContent.length) : text;
+    }).join("\u0000").toLowerCase();
   });
   box.hidden = false;
   box.addEventListener("input", function () {
@@ -215,7 +227,8 @@ void append_fill(std::string* out, const view_column& column)
 
 }  // namespace
 
-std::string view_page_html(const std::vector<const talk_input*>& inputs, const edits_file* edits)
+std::string view_page_html(const std::vector<const talk_input*>& inputs, const edits_file* edits,
+                           const std::string& edits_name)
 {
     const size_t count = inputs.size();
     // The first input of each one's language, whose words it is compared with.
@@ -232,6 +245,10 @@ std::string view_page_html(const std::vector<const talk_input*>& inputs, const e
             for (const field_edit& field : record.fields) {
                 record_edits_view& view =
                     edited[static_cast<size_t>(record.town * talk_person_count + record.person)];
+                if (view.fields[field.slot] != nullptr)
+                    view.twice.push_back(record.place + ": " +
+                                         record_name(*inputs[0], record.town, record.person) + " " +
+                                         field_names[field.slot] + ": given twice");
                 view.fields[field.slot] = &field;
                 view.sources[field.slot] = &record;
             }
@@ -274,9 +291,13 @@ std::string view_page_html(const std::vector<const talk_input*>& inputs, const e
             for (unsigned slot = 0; slot < talk_slot_count; slot++) {
                 body += std::string("<tr data-field=\"") + field_names[slot] + "\"><th>" +
                         field_names[slot] + "</th>";
-                for (const view_column& column : columns) {
-                    const view_cell& cell = column.cells[slot];
-                    body += cell.edited ? "<td class=\"text edited\">" : "<td class=\"text\">";
+                for (size_t c = 0; c < count; c++) {
+                    const view_cell& cell = columns[c].cells[slot];
+                    body += cell.edited ? "<td class=\"text edited\"" : "<td class=\"text\"";
+                    // A column of the other language says which, for its fonts.
+                    body += strcmp(inputs[c]->edition->language, inputs[0]->edition->language)
+                                ? std::string(" lang=\"") + inputs[c]->edition->language + "\">"
+                                : std::string(">");
                     append_cell_text(&body, cell);
                     if (cell.edited)
                         body += "<div class=\"stored\">" + cell.stored_html + "</div>";
@@ -299,13 +320,25 @@ std::string view_page_html(const std::vector<const talk_input*>& inputs, const e
     page += page_style;
     page += "</style></head><body><header><h1>Talk data side by side</h1><ul id=\"inputs\">";
     for (const talk_input* input : inputs)
-        page += "<li>" + input_title(*input) + "</li>";
+        page += "<li>" + input_title(*input) +
+                (edits != nullptr && input == inputs[0]
+                     ? ", with the edits of " + html_text(edits_name) + " in its column"
+                     : "") +
+                "</li>";
     page += "</ul><p id=\"summary\">" + std::to_string(differing) + " of " +
             std::to_string(talk_record_count) +
             " records differ between inputs of one language (marked words)";
+    bool pair = false;
+    for (size_t c = 0; c < count; c++)
+        pair = pair || base[c] != c;
+    if (!pair)
+        page += ", as no two inputs are of one language";
     if (edits != nullptr)
         page += "; the edits of the first input give " + std::to_string(problems) +
                 (problems == 1 ? " problem" : " problems");
+    if (edits != nullptr)
+        for (const std::string& note : edits->notes)
+            page += "; " + html_text(note);
     page += ".</p><nav id=\"towns\">";
     for (int town = 0; town < talk_town_count; town++)
         page += "<a href=\"#town-" + std::to_string(town) + "-person-0\">" +

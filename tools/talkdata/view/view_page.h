@@ -13,5 +13,6 @@
 #include "talk_input.h"
 
 // The page of the inputs (loaded, and checked in full), the edits (or
-// null) shown in the first one's column.
-std::string view_page_html(const std::vector<const talk_input*>& inputs, const edits_file* edits);
+// null) of the file edits_name shown in the first one's column.
+std::string view_page_html(const std::vector<const talk_input*>& inputs, const edits_file* edits,
+                           const std::string& edits_name);
