@@ -169,9 +169,12 @@ TEST(ViewInBrowser, TheFourSamplesMakeASmallPageThatOpensQuickly)
     const std::string page = write_page(
         dir, "all.html", {"dos", "velktown.dsk", "velk-towne.d88", "velk-britannia.xdf"});
     const auto written = std::chrono::steady_clock::now();
-#ifdef NDEBUG  // the time of an optimized build; the sanitizers' builds are slower
-    EXPECT_LT(std::chrono::duration<double>(written - start).count(), 1.0);
+#ifdef NDEBUG
+    const double most_seconds = 1.0;
+#else
+    const double most_seconds = 5.0;  // the sanitizers' builds are several times slower
 #endif
+    EXPECT_LT(std::chrono::duration<double>(written - start).count(), most_seconds);
     EXPECT_LT(read_text_file(page).size(), 1500000u);
     // The browser's own start, timed on an empty page, is not the page's.
     write_file(dir.file("empty.html"), std::string("<!DOCTYPE html><title>x</title>"));
