@@ -4,6 +4,7 @@
 // is the same with scripts off, and opens quickly.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <cstdlib>
 #include <regex>
@@ -176,17 +177,22 @@ TEST(ViewInBrowser, TheFourSamplesMakeASmallPageThatOpensQuickly)
 #endif
     EXPECT_LT(std::chrono::duration<double>(written - start).count(), most_seconds);
     EXPECT_LT(read_text_file(page).size(), 1500000u);
-    // The browser's own start, timed on an empty page, is not the page's.
+    // The browser's own start, timed on an empty page, is not the page's;
+    // the quickest of three opens of each, since other tests may run beside.
     write_file(dir.file("empty.html"), std::string("<!DOCTYPE html><title>x</title>"));
-    const auto blank_start = std::chrono::steady_clock::now();
-    open_page(dir, dir.file("empty.html"), true);
-    const auto blank_end = std::chrono::steady_clock::now();
-    process_result opened = open_page(dir, page, true);
-    const auto opened_end = std::chrono::steady_clock::now();
-    EXPECT_EQ(opened.exit_code, 0);
-    EXPECT_LT(
-        std::chrono::duration<double>((opened_end - blank_end) - (blank_end - blank_start)).count(),
-        2.0);
+    auto quickest_open = [&](const std::string& opened_page) {
+        double best = 1e9;
+        for (int i = 0; i < 3; i++) {
+            const auto before = std::chrono::steady_clock::now();
+            EXPECT_EQ(open_page(dir, opened_page, true).exit_code, 0);
+            best = std::min(
+                best,
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - before).count());
+        }
+        return best;
+    };
+    const double blank = quickest_open(dir.file("empty.html"));
+    EXPECT_LT(quickest_open(page) - blank, 2.0);
     process_result shot = open_page(dir, page, true, {"--screenshot=" + dir.file("all.png")});
     EXPECT_EQ(shot.exit_code, 0) << shot.err;
     EXPECT_EQ(read_text_file(dir.file("all.png")).substr(0, 8), "\x89PNG\r\n\x1A\n");
