@@ -129,12 +129,8 @@ int import_edits(talk_input* input, const std::string& edits_text, const import_
     }
     edits_file edits;
     import_plan plan;
-    // A byte order mark alone, or with white space, is no edit either.
-    const size_t mark = edits_text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-    if (edits_text.find_first_not_of(" \t\r\n", mark) == std::string::npos)
-        plan.problems.add("the file holds no edits, not even a header row");
-    else  // the rows that read well are checked too, so that every problem is listed at once
-        read_edits(edits_text, *input, &edits, &plan.problems);
+    // The rows that read well are checked too, so that every problem is listed at once.
+    read_edits(edits_text, *input, &edits, &plan.problems);
     apply_edits(input, edits, &plan);
     if (!plan.problems.empty()) {
         const std::string subject = edits_subject(options.edits_path);

@@ -270,11 +270,7 @@ int run_view(const std::vector<std::string>& paths, int32_t index, bool index_gi
         // A file that cannot be read as edits makes no page; what the
         // edits would do to the records the page shows.
         problem_list problems;
-        const size_t mark = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
-        if (text.find_first_not_of(" \t\r\n", mark) == std::string::npos)
-            problems.add("the file holds no edits, not even a header row");
-        else
-            read_edits(text, inputs[0], &edits, &problems);
+        read_edits(text, inputs[0], &edits, &problems);
         if (!problems.empty()) {
             for (const std::string& problem : problems.kept())
                 report_error(edits_subject(edits_path), problem);

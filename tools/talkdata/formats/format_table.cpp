@@ -41,6 +41,11 @@ void read_edits(const std::string& text, const talk_input& input, edits_file* ed
     const std::string mark = "\xEF\xBB\xBF";
     const std::string body =
         text.compare(0, mark.size(), mark) == 0 ? text.substr(mark.size()) : text;
+    // A file of white space (after a byte order mark, or none) holds no edits.
+    if (body.find_first_not_of(" \t\r\n") == std::string::npos) {
+        problems->add("the file holds no edits, not even a header row");
+        return;
+    }
     // UTF-16, as some editors save text, by its byte order mark.
     if (body.compare(0, 2, "\xFF\xFE") == 0 || body.compare(0, 2, "\xFE\xFF") == 0) {
         problems->add("in UTF-16; the import reads files of edits in UTF-8");

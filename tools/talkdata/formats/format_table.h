@@ -47,7 +47,7 @@ const talk_format* find_format(const std::string& name);
 std::vector<std::string> format_names(bool exported);
 
 // Reads the edits for input from text in the format that claims it (a byte
-// order mark before it is passed over). Every problem is added to
+// order mark before it is passed over); a text of white space is refused. Every problem is added to
 // *problems; the edits are usable when none was added.
 void read_edits(const std::string& text, const talk_input& input, edits_file* edits,
                 problem_list* problems);
